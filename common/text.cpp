@@ -1,0 +1,183 @@
+/*
+ * Byte-level text and path routines (see text.h). Platform-free: the only
+ * thing that depends on the system is IsLeadByte, defined per platform.
+ */
+#include "text.h"
+
+#include <string.h>
+
+const char *NextChar(const char *p)
+{
+    if (*p == '\0')
+        return p;
+    if (IsLeadByte((unsigned char)*p) && p[1] != '\0')
+        return p + 2;
+    return p + 1;
+}
+
+int EndsWithBackslash(const char *path)
+{
+    const char *last = NULL;
+    for (const char *p = path; *p != '\0'; p = NextChar(p))
+        last = p;
+    return last != NULL && *last == '\\';
+}
+
+const char *FindBackslash(const char *p)
+{
+    for (; *p != '\0'; p = NextChar(p)) {
+        if (*p == '\\')
+            return p;
+    }
+    return NULL;
+}
+
+int AppendBackslash(char *path, size_t size)
+{
+    if (EndsWithBackslash(path))
+        return 1;
+    size_t length = strlen(path);
+    if (length + 2 > size)
+        return 0;
+    path[length] = '\\';
+    path[length + 1] = '\0';
+    return 1;
+}
+
+int JoinText(char *out, size_t size, const char *first, const char *second)
+{
+    size_t a = strlen(first), b = strlen(second);
+    if (size == 0)
+        return 0;
+    if (a + b + 1 > size) {
+        out[0] = '\0';
+        return 0;
+    }
+    memmove(out, first, a);
+    memmove(out + a, second, b);
+    out[a + b] = '\0';
+    return 1;
+}
+
+int CopyText(char *out, size_t size, const char *text)
+{
+    return JoinText(out, size, text, "");
+}
+
+const char *LastPathComponent(const char *path)
+{
+    const char *component = path;
+    for (const char *p = path; *p != '\0'; p = NextChar(p)) {
+        if (*p == '\\')
+            component = p + 1;
+    }
+    return component;
+}
+
+int SplitModuleFolder(const char *modulePath, char *folder, size_t size)
+{
+    const size_t kDriveMax = 2, kDirMax = 255;
+    const char *dirStart = modulePath;
+    const char *afterLast = NULL;
+
+    if (size == 0)
+        return 0;
+    memset(folder, 0, size);
+
+    if (modulePath[0] != '\0' && modulePath[1] == ':')
+        dirStart = modulePath + kDriveMax;
+    for (const char *p = dirStart; *p != '\0'; p = NextChar(p)) {
+        if (*p == '\\' || *p == '/')
+            afterLast = p + 1;
+    }
+    if (afterLast == NULL)
+        return 0;
+    size_t driveLength = (size_t)(dirStart - modulePath);
+    size_t dirLength = (size_t)(afterLast - dirStart);
+    if (dirLength > kDirMax || driveLength + dirLength + 1 > size)
+        return 0;
+    memcpy(folder, modulePath, driveLength + dirLength);
+    return 1;
+}
+
+static int IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+const char *SkipProgramName(const char *commandLine)
+{
+    const char *p = commandLine;
+    while (IsBlank(*p))
+        p++;
+    if (*p == '"') {
+        p++;
+        while (*p != '\0' && *p != '"')
+            p = NextChar(p);
+        if (*p == '"')
+            p++;
+    } else {
+        while (*p != '\0' && !IsBlank(*p))
+            p = NextChar(p);
+    }
+    return p;
+}
+
+int NextArgument(const char **cursor, char *out, size_t size, size_t *length)
+{
+    const char *p = *cursor;
+    size_t n = 0;
+    int quoted = 0;
+
+    while (IsBlank(*p))
+        p++;
+    if (*p == '\0') {
+        *cursor = p;
+        if (size > 0)
+            out[0] = '\0';
+        *length = 0;
+        return 0;
+    }
+    while (*p != '\0' && (quoted || !IsBlank(*p))) {
+        if (*p == '\\' && p[1] == '"') {
+            if (n + 1 < size)
+                out[n] = '"';
+            n++;
+            p += 2;
+        } else if (*p == '"') {
+            quoted = !quoted;
+            p++;
+        } else {
+            const char *next = NextChar(p);
+            for (; p < next; p++) {
+                if (n + 1 < size)
+                    out[n] = *p;
+                n++;
+            }
+        }
+    }
+    if (size > 0)
+        out[n < size ? n : size - 1] = '\0';
+    *length = n;
+    *cursor = p;
+    return 1;
+}
+
+size_t ComposeKeywordRecord(char *out, size_t size, const char *keyword,
+                            const char *target)
+{
+    size_t k = strlen(keyword), t = strlen(target);
+    size_t total = k + 2 + t + 4;
+    if (size == 0)
+        return 0;
+    if (total + 1 > size) {
+        out[0] = '\0';
+        return 0;
+    }
+    memcpy(out, keyword, k);
+    memcpy(out + k, "\r\n", 2);
+    memcpy(out + k + 2, target, t);
+    memcpy(out + k + 2 + t, "\r\n\r\n", 4);
+    out[total] = '\0';
+    return total;
+}

@@ -1,0 +1,75 @@
+/*
+ * Shared set-up of the Setup end-to-end tests (see setup_fixture.h).
+ */
+#include "setup_fixture.h"
+
+const char kSetupCaption[] = "Quorvane - セットアップ ウィザード";
+const char kSetupKey[] = "Software\\Veskaro\\Quorvane\\Setup";
+const char kOptionKey[] = "Software\\Veskaro\\Quorvane\\Option";
+const char kMainKey[] = "Software\\Veskaro\\Quorvane\\Main";
+const char kProductKey[] = "Software\\Veskaro\\Quorvane";
+const char kUninstallKey[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Veskaro Quorvane";
+const char kDefaultFolder[] = "C:\\Program Files\\Veskaro\\Quorvane\\";
+
+void SetupTest::SetUp()
+{
+    setup.process = NULL;
+    setup.job = NULL;
+    setup.pid = 0;
+    ResetProductRegistry();
+    media = TestRoot() + "media\\";
+    ASSERT_TRUE(BuildMedia(media));
+}
+
+void SetupTest::TearDown()
+{
+    EndProgram(&setup);
+    ResetProductRegistry();
+    DeleteTree(TestRoot());
+}
+
+int SetupTest::StartSetup(const std::string &currentDir)
+{
+    EndProgram(&setup);
+    std::string dir = currentDir.empty() ? media : currentDir;
+    return StartProgram(&setup, media + "Setup.exe", "", dir.c_str());
+}
+
+HWND SetupTest::WaitForWizard()
+{
+    return WaitForDialog(&setup, kTitle);
+}
+
+HWND SetupTest::FindWizard()
+{
+    return WaitForDialog(&setup, kTitle, 0);
+}
+
+void SetupTest::RecordInstallation(DWORD version, const std::string &path)
+{
+    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kSetupKey, "Version", version));
+    ASSERT_TRUE(WriteString(HKEY_CURRENT_USER, kSetupKey, "InstallPath", path));
+}
+
+void SetupTest::ExpectBox(HWND box, const char *text, BoxIcon icon, int yesNo)
+{
+    MessageBoxInfo info = ReadMessageBox(box);
+    EXPECT_EQ(kSetupCaption, info.caption);
+    EXPECT_EQ(text, info.text);
+    EXPECT_STREQ(IconName(icon), IconName(info.icon));
+    if (yesNo) {
+        EXPECT_TRUE(info.hasYes && info.hasNo && !info.hasOk);
+    } else {
+        EXPECT_TRUE(info.hasOk && !info.hasYes && !info.hasNo && !info.hasCancel);
+    }
+}
+
+void SetupTest::AnswerBox(const char *text, BoxIcon icon, int button)
+{
+    HWND box = WaitForMessageBox(&setup);
+    ASSERT_NE(nullptr, box) << "no box: " << text;
+    ExpectBox(box, text, icon, button == IDYES || button == IDNO);
+    PressButton(box, button);
+    ASSERT_TRUE(WaitForWindowGone(box));
+}

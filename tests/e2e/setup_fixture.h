@@ -1,0 +1,45 @@
+/*
+ * Shared set-up of the Setup end-to-end tests: a clean registry, a fresh
+ * media folder, and the running Setup ended after each test.
+ */
+#ifndef QUORVANE_TESTS_E2E_SETUP_FIXTURE_H
+#define QUORVANE_TESTS_E2E_SETUP_FIXTURE_H
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "driver.h"
+
+extern const char kSetupCaption[];
+extern const char kSetupKey[];
+extern const char kOptionKey[];
+extern const char kMainKey[];
+extern const char kProductKey[];
+extern const char kUninstallKey[];
+extern const char kDefaultFolder[];
+
+/* control ids of the wizard */
+enum {
+    kFolderEdit = 9821, kMakerNotice = 9822, kFrame = 9823, kPageMessage = 9824,
+    kBrowse = 9825, kTitle = 9826, kModeWord = 9827, kUninstallNote = 9828
+};
+
+class SetupTest : public ::testing::Test {
+public:
+    std::string media;
+    Program setup;
+
+    void SetUp() override;
+    void TearDown() override;
+
+    int StartSetup(const std::string &currentDir = std::string());
+    HWND WaitForWizard();
+    HWND FindWizard();
+    void RecordInstallation(DWORD version, const std::string &path);
+    void ExpectBox(HWND box, const char *text, BoxIcon icon, int yesNo = 0);
+    /* waits for a box, checks it and presses its button */
+    void AnswerBox(const char *text, BoxIcon icon, int button);
+};
+
+#endif

@@ -1,0 +1,175 @@
+/*
+ * Setup's registry layout against the real (Wine) registry: the settings
+ * are seeded with their defaults but never overwritten, the installation
+ * record is always rewritten, and the uninstall entry is written quoted.
+ */
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "setup/setup.h"
+#include "tests/e2e/driver.h"
+
+namespace {
+
+const char kMain[] = "Software\\Veskaro\\Quorvane\\Main";
+const char kOption[] = "Software\\Veskaro\\Quorvane\\Option";
+const char kSetup[] = "Software\\Veskaro\\Quorvane\\Setup";
+const char kUninstall[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Veskaro Quorvane";
+
+struct Expected { const char *name; DWORD value; };
+
+const Expected kMainValues[] = {
+    {"History", 0}, {"WindowTop", 0}, {"WindowLeft", 0},
+};
+
+const Expected kOptionValues[] = {
+    {"IsCompareIC", 0}, {"IsPartOfKeyword", 0}, {"IsSearchAll", 1},
+    {"IsExplorerView", 0}, {"IsEndAfterOpen", 0}, {"UseAutoComplete", 1},
+    {"ShowExplorer", 1}, {"ShowSpecials", 1}, {"UseExtended", 1},
+    {"IsLastLocation", 0}, {"IsOnTop", 0}, {"ShowTrayIcon", 1},
+    {"UseActivateKey", 1}, {"UseActivateKeyToTop", 1}, {"UseActivateKeyMod", 0},
+    {"UseActivateKeyCode", 18}, {"IsModernButton", 1}, {"ShowMenuIcon", 1},
+    {"WindowSize", 0}, {"UseShellExtention", 0},
+};
+
+class Registry : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetProductRegistry();
+        strcpy(InstallPath, "C:\\Program Files\\Veskaro\\Quorvane\\");
+    }
+    void TearDown() override { ResetProductRegistry(); }
+};
+
+::testing::AssertionResult HasDword(const char *key, const char *name, DWORD expected)
+{
+    DWORD value = 0, type = 0;
+    if (!ReadDword(HKEY_CURRENT_USER, key, name, &value, &type))
+        return ::testing::AssertionFailure() << name << " missing or not 4 bytes";
+    if (type != REG_DWORD)
+        return ::testing::AssertionFailure() << name << " has type " << type;
+    if (value != expected)
+        return ::testing::AssertionFailure() << name << " = " << value << ", expected " << expected;
+    return ::testing::AssertionSuccess();
+}
+
+TEST_F(Registry, FreshSeedWritesEveryDefaultAndTheRecord)
+{
+    SeedSettings();
+    for (const Expected &e : kMainValues)
+        EXPECT_TRUE(HasDword(kMain, e.name, e.value));
+    for (const Expected &e : kOptionValues)
+        EXPECT_TRUE(HasDword(kOption, e.name, e.value));
+
+    std::vector<std::string> names;
+    ValueNames(HKEY_CURRENT_USER, kMain, &names);
+    EXPECT_EQ(3u, names.size());
+    ValueNames(HKEY_CURRENT_USER, kOption, &names);
+    EXPECT_EQ(20u, names.size());
+
+    std::string data;
+    DWORD type = 0;
+    ASSERT_TRUE(ReadRaw(HKEY_CURRENT_USER, kSetup, "InstallPath", &data, &type));
+    EXPECT_EQ((DWORD)REG_SZ, type);
+    /* stored with its terminating NUL */
+    EXPECT_EQ(std::string("C:\\Program Files\\Veskaro\\Quorvane\\", 34) + '\0', data);
+    EXPECT_TRUE(HasDword(kSetup, "Version", 130));
+    ValueNames(HKEY_CURRENT_USER, kSetup, &names);
+    EXPECT_EQ(2u, names.size());
+    ValueNames(HKEY_CURRENT_USER, "Software\\Veskaro\\Quorvane", &names);
+    EXPECT_EQ(0u, names.size());
+}
+
+TEST_F(Registry, ExistingSettingsAreKeptWhateverTheirType)
+{
+    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kOption, "IsOnTop", 1));
+    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kOption, "UseActivateKeyCode", 65));
+    ASSERT_TRUE(WriteString(HKEY_CURRENT_USER, kOption, "ShowTrayIcon", "文字"));
+    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kMain, "WindowTop", 480));
+
+    SeedSettings();
+
+    EXPECT_TRUE(HasDword(kOption, "IsOnTop", 1));
+    EXPECT_TRUE(HasDword(kOption, "UseActivateKeyCode", 65));
+    EXPECT_TRUE(HasDword(kMain, "WindowTop", 480));
+    std::string text;
+    EXPECT_TRUE(ReadString(HKEY_CURRENT_USER, kOption, "ShowTrayIcon", &text));
+    EXPECT_EQ(std::string("文字") + '\0', text);
+    /* the missing ones were added */
+    EXPECT_TRUE(HasDword(kOption, "IsSearchAll", 1));
+    EXPECT_TRUE(HasDword(kOption, "UseShellExtention", 0));
+    EXPECT_TRUE(HasDword(kMain, "History", 0));
+}
+
+TEST_F(Registry, InstallationRecordIsAlwaysRewritten)
+{
+    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kSetup, "Version", 129));
+    ASSERT_TRUE(WriteString(HKEY_CURRENT_USER, kSetup, "InstallPath", "D:\\Old\\"));
+    strcpy(InstallPath, "D:\\表\\");
+    SeedSettings();
+    EXPECT_TRUE(HasDword(kSetup, "Version", 130));
+    std::string path;
+    EXPECT_TRUE(ReadString(HKEY_CURRENT_USER, kSetup, "InstallPath", &path));
+    EXPECT_EQ(std::string("D:\\表\\") + '\0', path);
+}
+
+TEST_F(Registry, ValueHelpers)
+{
+    ASSERT_TRUE(CreateKey(HKEY_CURRENT_USER, kMain));
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, kMain, 0,
+                                           KEY_QUERY_VALUE | KEY_SET_VALUE, &key));
+    EXPECT_FALSE(ValueExists(key, "History"));
+    EXPECT_TRUE(SetDwordValue(key, "History", 0xFFFFFFFF));
+    EXPECT_TRUE(ValueExists(key, "History"));
+    EXPECT_TRUE(SetStringValue(key, "Text", ""));
+    EXPECT_TRUE(ValueExists(key, "Text"));
+    RegCloseKey(key);
+
+    std::string data;
+    DWORD type = 0;
+    ASSERT_TRUE(ReadRaw(HKEY_CURRENT_USER, kMain, "History", &data, &type));
+    EXPECT_EQ((DWORD)REG_DWORD, type);
+    EXPECT_EQ(std::string("\xff\xff\xff\xff", 4), data);
+    ASSERT_TRUE(ReadRaw(HKEY_CURRENT_USER, kMain, "Text", &data, &type));
+    EXPECT_EQ(std::string(1, '\0'), data);
+}
+
+TEST_F(Registry, UninstallEntryIsQuotedAndGoesAway)
+{
+    RegisterUninstallEntry();
+    std::string name, command;
+    ASSERT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kUninstall, "DisplayName", &name));
+    EXPECT_EQ(std::string("Veskaro Quorvane") + '\0', name);
+    ASSERT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString", &command));
+    EXPECT_EQ(std::string("\"C:\\Program Files\\Veskaro\\Quorvane\\Setup.exe\"") + '\0',
+              command);
+
+    DeleteUninstallEntry();
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall));
+    DeleteUninstallEntry(); /* a second time is no failure */
+}
+
+TEST_F(Registry, UninstallEntryIsSkippedWhenTheCommandCannotBeNamed)
+{
+    /* 251 bytes of folder and Setup.exe make 260: one too many */
+    std::string folder = "C:\\" + std::string(247, 'a') + "\\";
+    strcpy(InstallPath, folder.c_str());
+    RegisterUninstallEntry();
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall));
+
+    folder = "C:\\" + std::string(246, 'a') + "\\";  /* 250 + 9 = 259 */
+    strcpy(InstallPath, folder.c_str());
+    RegisterUninstallEntry();
+    std::string command;
+    ASSERT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString", &command));
+    EXPECT_EQ("\"" + folder + "Setup.exe\"" + '\0', command);
+}
+
+} // namespace
