@@ -1,0 +1,97 @@
+/*
+ * Setup's process-wide state, the mode decision from the installation
+ * record under HKEY_CURRENT_USER, and the fatal-error exit. The record is
+ * written by other Setups and may be edited by anyone, so it is read
+ * strictly: a value of the wrong size or too long for its buffer counts as
+ * an unreadable record, never as a guess.
+ */
+#include <stdlib.h>
+
+#include "setup.h"
+
+const LONG kSetupVersion = 130;
+SetupModeKind SetupMode = Install;
+char InstallPath[MAX_PATH];
+int FolderPageShown;
+HFONT TitleFont;
+HFONT ModeFont;
+
+static const char kRegistryReadText[] =
+    "必要な情報をレジストリから読み込めませんでした。セットアップを続行できません。";
+static const char kFatalText[] =
+    "セットアップ中にエラーが発生しました。セットアップを継続できません。";
+
+static __attribute__((noreturn)) void RegistryReadError(void)
+{
+    MessageBoxA(NULL, kRegistryReadText, SETUP_CAPTION, MB_ICONERROR);
+    exit(-1);
+}
+
+/* "Version" as 4 bytes, whatever type it was stored with */
+static int ReadVersionValue(HKEY key, LONG *version)
+{
+    DWORD size = 0;
+    if (RegQueryValueExA(key, "Version", NULL, NULL, NULL, &size) !=
+            ERROR_SUCCESS ||
+        size != sizeof(*version))
+        return 0;
+    return RegQueryValueExA(key, "Version", NULL, NULL, (BYTE *)version,
+                            &size) == ERROR_SUCCESS &&
+           size == sizeof(*version);
+}
+
+/* "InstallPath" as a string of at most 259 bytes, terminated here */
+static int ReadInstallPathValue(HKEY key)
+{
+    DWORD type = 0, size = 0;
+    char value[MAX_PATH + 1];
+
+    if (RegQueryValueExA(key, "InstallPath", NULL, &type, NULL, &size) !=
+            ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ) || size > MAX_PATH)
+        return 0;
+    if (RegQueryValueExA(key, "InstallPath", NULL, &type, (BYTE *)value,
+                         &size) != ERROR_SUCCESS ||
+        size > MAX_PATH)
+        return 0;
+    value[size] = '\0';
+    /* an empty folder would make every path relative to the media */
+    if (value[0] == '\0' || lstrlenA(value) >= MAX_PATH)
+        return 0;
+    lstrcpynA(InstallPath, value, MAX_PATH);
+    return 1;
+}
+
+void DecideSetupMode(void)
+{
+    HKEY key;
+    LONG recorded = 0;
+
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, QV_SETUP_KEY, 0, KEY_QUERY_VALUE,
+                      &key) != ERROR_SUCCESS) {
+        SetupMode = Install;
+        return;
+    }
+    if (!ValueExists(key, "Version") || !ReadVersionValue(key, &recorded)) {
+        RegCloseKey(key);
+        RegistryReadError();
+    }
+    if (recorded < kSetupVersion)
+        SetupMode = Update;
+    else if (recorded > kSetupVersion)
+        SetupMode = NewerInstalled;
+    else
+        SetupMode = Uninstall;
+
+    if (!ValueExists(key, "InstallPath") || !ReadInstallPathValue(key)) {
+        RegCloseKey(key);
+        RegistryReadError();
+    }
+    RegCloseKey(key);
+}
+
+void FatalSetupError(void)
+{
+    MessageBoxA(NULL, kFatalText, SETUP_CAPTION, MB_ICONERROR);
+    exit(-1);
+}

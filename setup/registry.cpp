@@ -1,0 +1,113 @@
+/*
+ * The product's registry layout as Setup writes it: the main program's
+ * settings, seeded with defaults but never overwritten (the main program
+ * and the user own them once they exist), the installation record that
+ * decides Setup's mode, and the entry in the Windows uninstall list.
+ */
+#include "setup.h"
+
+struct DwordDefault {
+    const char *name;
+    DWORD value;
+};
+
+static const DwordDefault kMainDefaults[] = {
+    {"History", 0},
+    {"WindowTop", 0},
+    {"WindowLeft", 0},
+};
+
+static const DwordDefault kOptionDefaults[] = {
+    {"IsCompareIC", 0},        {"IsPartOfKeyword", 0},
+    {"IsSearchAll", 1},        {"IsExplorerView", 0},
+    {"IsEndAfterOpen", 0},     {"UseAutoComplete", 1},
+    {"ShowExplorer", 1},       {"ShowSpecials", 1},
+    {"UseExtended", 1},        {"IsLastLocation", 0},
+    {"IsOnTop", 0},            {"ShowTrayIcon", 1},
+    {"UseActivateKey", 1},     {"UseActivateKeyToTop", 1},
+    {"UseActivateKeyMod", 0},  {"UseActivateKeyCode", 18},
+    {"IsModernButton", 1},     {"ShowMenuIcon", 1},
+    {"WindowSize", 0},         {"UseShellExtention", 0},
+};
+
+int ValueExists(HKEY key, const char *name)
+{
+    return RegQueryValueExA(key, name, NULL, NULL, NULL, NULL) ==
+           ERROR_SUCCESS;
+}
+
+int SetDwordValue(HKEY key, const char *name, DWORD value)
+{
+    return RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE *)&value,
+                          sizeof(value)) == ERROR_SUCCESS;
+}
+
+int SetStringValue(HKEY key, const char *name, const char *text)
+{
+    return RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)text,
+                          (DWORD)lstrlenA(text) + 1) == ERROR_SUCCESS;
+}
+
+static HKEY CreateUserKeyOrDie(const char *path)
+{
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, NULL,
+                        REG_OPTION_NON_VOLATILE,
+                        KEY_QUERY_VALUE | KEY_SET_VALUE, NULL, &key,
+                        NULL) != ERROR_SUCCESS)
+        FatalSetupError();
+    return key;
+}
+
+static void SeedMissingValues(const char *path, const DwordDefault *values,
+                              size_t count)
+{
+    HKEY key = CreateUserKeyOrDie(path);
+    for (size_t i = 0; i < count; i++) {
+        if (!ValueExists(key, values[i].name))
+            SetDwordValue(key, values[i].name, values[i].value);
+    }
+    RegCloseKey(key);
+}
+
+void SeedSettings(void)
+{
+    SeedMissingValues(QV_MAIN_KEY, kMainDefaults,
+                      sizeof(kMainDefaults) / sizeof(kMainDefaults[0]));
+    SeedMissingValues(QV_OPTION_KEY, kOptionDefaults,
+                      sizeof(kOptionDefaults) / sizeof(kOptionDefaults[0]));
+
+    HKEY key = CreateUserKeyOrDie(QV_SETUP_KEY);
+    SetStringValue(key, "InstallPath", InstallPath);
+    SetDwordValue(key, "Version", (DWORD)kSetupVersion);
+    RegCloseKey(key);
+}
+
+void RegisterUninstallEntry(void)
+{
+    /* quoted: unquoted, a folder with spaces would let Windows try
+       C:\Program.exe first */
+    char command[MAX_PATH + 2];
+    HKEY key;
+
+    if (lstrlenA(InstallPath) + lstrlenA(QV_SETUP_EXE) + 3 >
+        (int)sizeof(command))
+        return;
+    wsprintfA(command, "\"%s%s\"", InstallPath, QV_SETUP_EXE);
+
+    /* best effort: without the rights to write HKEY_LOCAL_MACHINE the
+       installation stays valid without an entry */
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, 0, NULL,
+                        REG_OPTION_NON_VOLATILE,
+                        KEY_QUERY_VALUE | KEY_SET_VALUE, NULL, &key,
+                        NULL) != ERROR_SUCCESS)
+        return;
+    SetStringValue(key, "DisplayName", "Veskaro Quorvane");
+    SetStringValue(key, "UninstallString", command);
+    RegCloseKey(key);
+}
+
+void DeleteUninstallEntry(void)
+{
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY);
+}

@@ -1,0 +1,61 @@
+/*
+ * Uninstall: the product's program files, every registry key of the
+ * product and the context-menu verb keys, then the uninstall entry. It
+ * leaves what the wizard's note announces: the keyword file and files it
+ * does not know, Setup itself (it is running), the folder and shortcuts.
+ * Every deletion ignores its result; a missing file or key is no failure.
+ */
+#include "install.h"
+#include "setup.h"
+
+static const char *const kDeleteTable[] = {
+    QV_MAIN_EXE,   "Quorvane.hlp", "Quorvane.cnt", "Readme.txt",
+    QV_HELPER_EXE, "Quorvane.gid", "NoTitle.set",
+};
+
+#define VERB_KEY(owner) owner "\\shell\\" QV_VERB_NAME
+
+struct KeyRow {
+    HKEY root;
+    const char *path;
+};
+
+/* every subkey before its parent; "Software\Veskaro" itself stays */
+static const KeyRow kDeleteKeys[] = {
+    {HKEY_CURRENT_USER, QV_MAIN_KEY},
+    {HKEY_CURRENT_USER, QV_OPTION_KEY},
+    {HKEY_CURRENT_USER, QV_SETUP_KEY},
+    {HKEY_CURRENT_USER, QV_PRODUCT_KEY},
+    {HKEY_CLASSES_ROOT, VERB_KEY("*") "\\Command"},
+    {HKEY_CLASSES_ROOT, VERB_KEY("*")},
+    {HKEY_CLASSES_ROOT, VERB_KEY("Directory") "\\Command"},
+    {HKEY_CLASSES_ROOT, VERB_KEY("Directory")},
+    {HKEY_CLASSES_ROOT, VERB_KEY("Drive") "\\Command"},
+    {HKEY_CLASSES_ROOT, VERB_KEY("Drive")},
+};
+
+void DeleteProductFiles(void)
+{
+    char path[MAX_PATH];
+    for (size_t i = 0; i < sizeof(kDeleteTable) / sizeof(kDeleteTable[0]);
+         i++) {
+        /* a name that does not fit below the recorded folder is skipped */
+        if (ComposeInstallFile(path, InstallPath, kDeleteTable[i]))
+            DeleteFileA(path);
+    }
+}
+
+void DeleteProductKeys(void)
+{
+    for (size_t i = 0; i < sizeof(kDeleteKeys) / sizeof(kDeleteKeys[0]); i++)
+        RegDeleteKeyA(kDeleteKeys[i].root, kDeleteKeys[i].path);
+}
+
+void UninstallAction(HWND hwnd)
+{
+    DeleteProductFiles();
+    DeleteProductKeys();
+    DeleteUninstallEntry();
+    MessageBoxA(hwnd, "アンインストールは正常に完了しました。", SETUP_CAPTION,
+                MB_ICONINFORMATION);
+}

@@ -1,0 +1,148 @@
+/*
+ * The wizard: one modal dialog from the template "SETUPMAIN" whose texts
+ * follow the mode. Install mode has a welcome page and a folder page on the
+ * same dialog; Update and Uninstall have one page. 続行 runs the mode's
+ * operation, キャンセル (also Esc and the close box) ends the run after a
+ * confirmation. The dialog ends with 1 when the operation completed and
+ * with 2 after a confirmed cancel.
+ */
+#include "setup.h"
+
+#include <shlobj.h>
+
+#include "resource.h"
+#include "../common/center.h"
+
+static HFONT CreateLargeFont(int weight)
+{
+    return CreateFontA(32, 0, 0, 0, weight, FALSE, FALSE, FALSE,
+                       ANSI_CHARSET, 0, 0, 0, 0, "Arial");
+}
+
+void ApplyModeLayout(HWND hwnd)
+{
+    switch (SetupMode) {
+    case Install:
+        ShowWindow(GetDlgItem(hwnd, IDC_FOLDER_EDIT), SW_HIDE);
+        ShowWindow(GetDlgItem(hwnd, IDC_BROWSE), SW_HIDE);
+        ShowWindow(GetDlgItem(hwnd, IDC_UNINSTALL_NOTE), SW_HIDE);
+        break;
+    case Update:
+        SetDlgItemTextA(hwnd, IDC_MODE_WORD, "Update");
+        SetDlgItemTextA(hwnd, IDC_PAGE_MESSAGE,
+                        "Quorvane のアップデートを開始します。");
+        ShowWindow(GetDlgItem(hwnd, IDC_FOLDER_EDIT), SW_HIDE);
+        ShowWindow(GetDlgItem(hwnd, IDC_BROWSE), SW_HIDE);
+        ShowWindow(GetDlgItem(hwnd, IDC_UNINSTALL_NOTE), SW_HIDE);
+        break;
+    case Uninstall:
+        /* the note on what stays behind remains visible */
+        SetDlgItemTextA(hwnd, IDC_MODE_WORD, "Uninstall");
+        SetDlgItemTextA(hwnd, IDC_PAGE_MESSAGE,
+                        "Quorvane をシステムから削除します。");
+        ShowWindow(GetDlgItem(hwnd, IDC_FOLDER_EDIT), SW_HIDE);
+        ShowWindow(GetDlgItem(hwnd, IDC_BROWSE), SW_HIDE);
+        break;
+    case NewerInstalled:
+        break;
+    }
+}
+
+int BrowseForInstallFolder(HWND hwnd)
+{
+    char displayName[MAX_PATH];
+    BROWSEINFOA info;
+
+    ZeroMemory(displayName, sizeof(displayName));
+    ZeroMemory(&info, sizeof(info));
+    info.hwndOwner = hwnd;
+    info.pszDisplayName = displayName;
+    info.lpszTitle = "セットアップ先フォルダを指定してください。";
+    info.ulFlags = BIF_RETURNONLYFSDIRS;
+
+    HRESULT com = CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
+    LPITEMIDLIST list = SHBrowseForFolderA(&info);
+    int chosen = 0;
+    if (list != NULL) {
+        chosen = SHGetPathFromIDListA(list, InstallPath) ? 1 : 0;
+        CoTaskMemFree(list);
+    }
+    if (SUCCEEDED(com))
+        CoUninitialize();
+    return chosen;
+}
+
+static void OnContinue(HWND hwnd)
+{
+    switch (SetupMode) {
+    case Install:
+        InstallStep(hwnd);
+        break;
+    case Update:
+        UpdateAction(hwnd);
+        EndDialog(hwnd, 1);
+        break;
+    case Uninstall:
+        UninstallAction(hwnd);
+        EndDialog(hwnd, 1);
+        break;
+    case NewerInstalled:
+        break;
+    }
+}
+
+static void OnCancel(HWND hwnd)
+{
+    if (MessageBoxA(hwnd,
+                    "セットアップはまだ完了していません。セットアップを中止しますか?",
+                    SETUP_CAPTION, MB_ICONQUESTION | MB_YESNO) != IDYES)
+        return;
+    MessageBoxA(hwnd, "セットアップを中止しました。", SETUP_CAPTION,
+                MB_ICONINFORMATION);
+    EndDialog(hwnd, 2);
+}
+
+static void OnInitDialog(HWND hwnd)
+{
+    CenterOnDesktop(hwnd);
+    TitleFont = CreateLargeFont(700);
+    ModeFont = CreateLargeFont(500);
+    SendDlgItemMessageA(hwnd, IDC_PRODUCT_TITLE, WM_SETFONT,
+                        (WPARAM)TitleFont, TRUE);
+    SendDlgItemMessageA(hwnd, IDC_MODE_WORD, WM_SETFONT, (WPARAM)ModeFont,
+                        TRUE);
+    ApplyModeLayout(hwnd);
+}
+
+INT_PTR CALLBACK SetupDlgProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitDialog(hwnd);
+        return TRUE;
+    case WM_COMMAND:
+        /* the whole wParam: only clicks (notification code 0) match */
+        switch (wParam) {
+        case IDOK:
+            OnContinue(hwnd);
+            return TRUE;
+        case IDCANCEL:
+            OnCancel(hwnd);
+            return TRUE;
+        case IDC_BROWSE:
+            if (BrowseForInstallFolder(hwnd))
+                SetDlgItemTextA(hwnd, IDC_FOLDER_EDIT, InstallPath);
+            return TRUE;
+        default:
+            return FALSE;
+        }
+    case WM_DESTROY:
+        DeleteObject(TitleFont);
+        DeleteObject(ModeFont);
+        TitleFont = NULL;
+        ModeFont = NULL;
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
