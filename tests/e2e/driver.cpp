@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include "../../common/names.h"
+#include "../../common/text.h"
 
 const DWORD kWaitMs = 30000;
 
@@ -16,9 +17,7 @@ std::string BinFolder()
     DWORD n = GetModuleFileNameA(NULL, path, sizeof(path));
     if (n == 0 || n >= sizeof(path))
         return std::string();
-    char *slash = strrchr(path, '\\');
-    if (slash != NULL)
-        slash[1] = '\0';
+    *(char *)LastPathComponent(path) = '\0';
     return path;
 }
 
@@ -95,6 +94,11 @@ void EndProgram(Program *program)
 {
     if (program->job != NULL) {
         TerminateJobObject(program->job, 0xDEAD);
+        /* wait until they are gone: a dying process still holds its
+           folders, and the next test wants to delete them */
+        DWORD start = GetTickCount();
+        while (JobProcessCount(program) > 0 && GetTickCount() - start < 10000)
+            Sleep(50);
         CloseHandle(program->job);
     }
     if (program->process != NULL) {
@@ -254,6 +258,28 @@ void PressEscape(HWND dialog)
 void PressClose(HWND dialog)
 {
     PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+void PressKey(HWND dialog, int id, UINT virtualKey)
+{
+    HWND control = GetDlgItem(dialog, id);
+    UINT scan = MapVirtualKeyA(virtualKey, 0);
+    PostMessageA(control, WM_KEYDOWN, virtualKey, 1 | (scan << 16));
+    PostMessageA(control, WM_KEYUP, virtualKey,
+                 1 | (scan << 16) | 0xC0000000u);
+}
+
+int EditSelection(HWND dialog, int id, DWORD *start, DWORD *end)
+{
+    DWORD_PTR result = 0;
+    HWND control = GetDlgItem(dialog, id);
+    if (control == NULL ||
+        !SendMessageTimeoutA(control, EM_GETSEL, 0, 0, SMTO_BLOCK, 5000,
+                             &result))
+        return 0;
+    *start = LOWORD(result);
+    *end = HIWORD(result);
+    return 1;
 }
 
 const char *IconName(BoxIcon icon)
@@ -549,11 +575,19 @@ int FolderExists(const std::string &path)
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-void DeleteTree(const std::string &path)
+/* the path without its trailing backslash; the last byte of 表 is 0x5C
+   too, so this goes by character */
+static std::string WithoutBackslash(const std::string &path)
 {
     std::string base = path;
-    if (!base.empty() && base[base.size() - 1] == '\\')
+    if (EndsWithBackslash(base.c_str()))
         base.erase(base.size() - 1);
+    return base;
+}
+
+void DeleteTree(const std::string &path)
+{
+    std::string base = WithoutBackslash(path);
     DWORD a = GetFileAttributesA(base.c_str());
     if (a == INVALID_FILE_ATTRIBUTES)
         return;
@@ -578,12 +612,8 @@ void DeleteTree(const std::string &path)
 int MakeFreshFolder(const std::string &path)
 {
     DeleteTree(path);
-    std::string partial;
-    for (size_t i = 0; i < path.size(); i++) {
-        partial += path[i];
-        if (path[i] == '\\' && i > 2)
-            CreateDirectoryA(partial.c_str(), NULL);
-    }
+    for (const char *p = FindBackslash(path.c_str()); p != NULL; p = FindBackslash(p + 1))
+        CreateDirectoryA(std::string(path.c_str(), p + 1).c_str(), NULL);
     CreateDirectoryA(path.c_str(), NULL);
     return FolderExists(path);
 }
@@ -591,9 +621,7 @@ int MakeFreshFolder(const std::string &path)
 std::vector<std::string> FolderEntries(const std::string &folder)
 {
     std::vector<std::string> names;
-    std::string base = folder;
-    if (!base.empty() && base[base.size() - 1] != '\\')
-        base += '\\';
+    std::string base = WithoutBackslash(folder) + "\\";
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((base + "*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
@@ -634,9 +662,7 @@ int BuildMedia(const std::string &folder, unsigned omit)
 {
     if (!MakeFreshFolder(folder))
         return 0;
-    std::string base = folder;
-    if (base[base.size() - 1] != '\\')
-        base += '\\';
+    std::string base = WithoutBackslash(folder) + "\\";
     for (int i = 0; i < MediaFileCount; i++) {
         if (omit & (1u << i))
             continue;
@@ -696,4 +722,78 @@ int ReadBroadcasts(BroadcastCount *result)
     result->count = (int)count;
     result->nonZeroParams = (int)nonZero;
     return 1;
+}
+
+void SaveShot(HWND hwnd, const char *name)
+{
+    char folder[MAX_PATH];
+    DWORD n = GetEnvironmentVariableA("QV_SHOTS", folder, sizeof(folder));
+    if (n == 0 || n >= sizeof(folder) || hwnd == NULL)
+        return;
+    CreateDirectoryA(folder, NULL);
+    RECT rect;
+    GetWindowRect(hwnd, &rect);
+    int w = rect.right - rect.left, h = rect.bottom - rect.top;
+    if (w <= 0 || h <= 0)
+        return;
+    /* the window has painted once its pixels stop changing */
+    std::vector<DWORD> pixels, previous;
+    for (int attempt = 0; attempt < 20; attempt++) {
+        Sleep(250);
+        HDC screen = GetDC(NULL);
+        pixels = CapturePixels(screen, rect.left, rect.top, w, h);
+        ReleaseDC(NULL, screen);
+        if (pixels == previous)
+            break;
+        previous = pixels;
+    }
+
+    BITMAPFILEHEADER file;
+    BITMAPINFOHEADER info;
+    ZeroMemory(&file, sizeof(file));
+    ZeroMemory(&info, sizeof(info));
+    info.biSize = sizeof(info);
+    info.biWidth = w;
+    info.biHeight = -h;
+    info.biPlanes = 1;
+    info.biBitCount = 32;
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(info);
+    file.bfSize = file.bfOffBits + (DWORD)pixels.size() * 4;
+    std::string data((const char *)&file, sizeof(file));
+    data.append((const char *)&info, sizeof(info));
+    data.append((const char *)pixels.data(), pixels.size() * 4);
+    WriteFileBytes(std::string(folder) + "\\" + name + ".bmp", data);
+}
+
+int InkHeight(HWND control)
+{
+    RECT rect;
+    GetWindowRect(control, &rect);
+    int w = rect.right - rect.left, h = rect.bottom - rect.top;
+    if (w <= 0 || h <= 0)
+        return 0;
+    std::vector<DWORD> pixels, previous;
+    for (int attempt = 0; attempt < 20; attempt++) {
+        HDC screen = GetDC(NULL);
+        pixels = CapturePixels(screen, rect.left, rect.top, w, h);
+        ReleaseDC(NULL, screen);
+        if (pixels == previous)
+            break;
+        previous = pixels;
+        Sleep(200);
+    }
+    DWORD background = pixels[0] & 0xFFFFFF;
+    int first = -1, last = -1;
+    for (int y = 0; y < h; y++) {
+        for (int x = 0; x < w; x++) {
+            if ((pixels[(size_t)y * w + x] & 0xFFFFFF) != background) {
+                if (first < 0)
+                    first = y;
+                last = y;
+                break;
+            }
+        }
+    }
+    return first < 0 ? 0 : last - first + 1;
 }

@@ -62,6 +62,11 @@ void PressButton(HWND dialog, int id);
 /* keys as the user types them: Esc, Enter, or the close box */
 void PressEscape(HWND dialog);
 void PressClose(HWND dialog);
+/* a key pressed and released in a control, through the program's own
+   message loop (so a dialog's keyboard handling applies) */
+void PressKey(HWND dialog, int id, UINT virtualKey);
+/* an edit control's selection; 1 when the control answered */
+int EditSelection(HWND dialog, int id, DWORD *start, DWORD *end);
 
 enum BoxIcon { IconNone, IconError, IconQuestion, IconWarning, IconInformation, IconUnknown };
 
@@ -120,5 +125,13 @@ struct BroadcastCount {
     int nonZeroParams;
 };
 int ReadBroadcasts(BroadcastCount *result);
+
+/* rows from the first to the last painted in a control (its text), as
+   it stands on the screen */
+int InkHeight(HWND control);
+
+/* pictures for people, not assertions: when QV_SHOTS names a folder, the
+   window's screen area is saved there as name.bmp */
+void SaveShot(HWND hwnd, const char *name);
 
 #endif

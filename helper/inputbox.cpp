@@ -1,0 +1,79 @@
+/*
+ * The "INPUTBOX" dialog: shows the target path as its caption, proposes
+ * the target's last component as the keyword, and on OK appends the
+ * record and broadcasts the change, reporting failures in boxes of their
+ * own. The dialog ends with 1 after OK, even after a failure, and with 2
+ * after a cancel.
+ */
+#include "helper.h"
+
+#include "../common/center.h"
+#include "../common/text.h"
+#include "resource.h"
+
+static const char kAppendFailedText[] =
+    "ファイルの書き込みに失敗しました。\r\n"
+    "Quorvane のセットアップ先フォルダに、書き込み可能なファイル "
+    "\"!Default.kws\" があることを確認してください。";
+static const char kBroadcastFailedText[] =
+    "ウィンドウメッセージの処理中に予期しないエラーが発生しました。\r\n"
+    "このエラーは致命的です。Veskaro に連絡してください。";
+
+/* the box cuts at a byte count and may leave half of a double-byte
+   character at the end; that half would take the record's CR with it */
+static void DropCutCharacter(char *text)
+{
+    char *last = NULL;
+    for (char *p = text; *p != '\0'; p = (char *)NextChar(p))
+        last = p;
+    if (last != NULL && last[1] == '\0' && IsLeadByte((unsigned char)*last))
+        *last = '\0';
+}
+
+static void OnInitInputBox(HWND hwnd)
+{
+    CenterOnDesktop(hwnd);
+    SetWindowTextA(hwnd, TargetPath());
+    SetDlgItemTextA(hwnd, IDC_KEYWORD_EDIT, LastPathComponent(TargetPath()));
+}
+
+static void OnConfirm(HWND hwnd)
+{
+    KeywordBuffer[0] = '\0';
+    GetDlgItemTextA(hwnd, IDC_KEYWORD_EDIT, KeywordBuffer, KEYWORD_LIMIT);
+    DropCutCharacter(KeywordBuffer);
+    /* no owner: the dialog stays usable while a box is up */
+    if (!AppendKeywordRecord())
+        MessageBoxA(NULL, kAppendFailedText, HELPER_ERROR_CAPTION,
+                    MB_ICONERROR);
+    /* the main program is told even after a failed append */
+    if (!BroadcastFileUpdate())
+        MessageBoxA(NULL, kBroadcastFailedText, HELPER_ERROR_CAPTION,
+                    MB_ICONERROR);
+    EndDialog(hwnd, 1);
+}
+
+static void OnInputBoxCommand(HWND hwnd, WPARAM wParam)
+{
+    /* the whole wParam: only clicks (notification code 0) match */
+    if (wParam == IDOK)
+        OnConfirm(hwnd);
+    else if (wParam == IDCANCEL)
+        EndDialog(hwnd, 2);
+}
+
+INT_PTR CALLBACK InputBoxDlgProc(HWND hwnd, UINT message, WPARAM wParam,
+                                 LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitInputBox(hwnd);
+        /* the dialog manager then focuses the keyword box, text selected */
+        return TRUE;
+    case WM_COMMAND:
+        OnInputBoxCommand(hwnd, wParam);
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
