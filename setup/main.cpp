@@ -9,6 +9,8 @@
 
 #include <shellapi.h>
 
+#include "../common/dllsearch.h"
+
 static const char kRunningText[] =
     "システムは Quorvane を実行中です。\r\n"
     "セットアップを行う前に、Quorvane を終了してください。";
@@ -52,6 +54,8 @@ LRESULT CALLBACK SetupWndProc(HWND hwnd, UINT message, WPARAM wParam,
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR, int)
 {
+    RestrictDllSearchPath();
+
     SetLastError(0);
     HANDLE mutex = CreateMutexA(NULL, TRUE, QV_GUARD_MUTEX);
     if (GetLastError() != 0) {

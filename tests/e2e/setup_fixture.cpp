@@ -18,6 +18,8 @@ void SetupTest::SetUp()
     setup.job = NULL;
     setup.pid = 0;
     ResetProductRegistry();
+    DeleteTree(TestRoot());
+    ASSERT_FALSE(FolderExists(TestRoot())) << "a leftover test folder cannot be deleted";
     media = TestRoot() + "media\\";
     ASSERT_TRUE(BuildMedia(media));
 }

@@ -1,0 +1,329 @@
+/*
+ * Update, uninstall and cancel with the real Setup.exe, and the full
+ * install, update, uninstall, install cycle.
+ */
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "driver.h"
+#include "setup_fixture.h"
+
+namespace {
+
+const char kUpdated[] = "アップデートは正常に完了しました。";
+const char kUninstalled[] = "アンインストールは正常に完了しました。";
+const char kInstalled[] = "セットアップは正常に完了しました。";
+const char kCancelQuestion[] =
+    "セットアップはまだ完了していません。セットアップを中止しますか?";
+const char kCancelled[] = "セットアップを中止しました。";
+const char kCreateQuestion[] = "指定したフォルダは存在しません。作成しますか?";
+const char kFatal[] = "セットアップ中にエラーが発生しました。セットアップを継続できません。";
+
+#define VERB "キーワードの割り当て(&K)..."
+const char *const kVerbKeys[] = {
+    "*\\shell\\" VERB, "Directory\\shell\\" VERB, "Drive\\shell\\" VERB,
+};
+
+const char *const kProgramFiles[] = {
+    "Quorvane.exe", "Quorvane.hlp", "Quorvane.cnt", "Readme.txt", "Helper.exe",
+    "Quorvane.gid", "NoTitle.set",
+};
+
+class Lifecycle : public SetupTest {
+protected:
+    HWND wizard = NULL;
+
+    void OpenWizard()
+    {
+        ASSERT_TRUE(StartSetup());
+        wizard = WaitForWizard();
+        ASSERT_NE(nullptr, wizard);
+    }
+
+    /* an installed product as an earlier Setup left it */
+    void LayOutInstallation(const std::string &folder, DWORD version)
+    {
+        ASSERT_TRUE(MakeFreshFolder(folder));
+        for (const char *name : kProgramFiles)
+            ASSERT_TRUE(WriteFileBytes(folder + name, std::string("old ") + name));
+        ASSERT_TRUE(WriteFileBytes(folder + "Setup.exe", "old setup"));
+        ASSERT_TRUE(WriteFileBytes(folder + "!Default.kws", Keywords()));
+        ASSERT_TRUE(WriteFileBytes(folder + "Other.txt", "the user's"));
+        RecordInstallation(version, folder);
+        ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kOptionKey, "IsOnTop", 1));
+        ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kOptionKey, "UseActivateKeyCode", 65));
+        ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kMainKey, "WindowLeft", 300));
+    }
+
+    static std::string Keywords() { return "memo\r\nC:\\Data\\memo.txt\r\n\r\n"; }
+
+    void AddVerbKeys()
+    {
+        for (const char *key : kVerbKeys) {
+            std::string command = std::string(key) + "\\Command";
+            ASSERT_TRUE(WriteString(HKEY_CLASSES_ROOT, command.c_str(), "",
+                                    "\"C:\\Tools\\Helper.exe\" \"%1\""));
+        }
+    }
+
+    void ExpectKeywordsKept(const std::string &folder)
+    {
+        std::string data;
+        ASSERT_TRUE(ReadFileBytes(folder + "!Default.kws", &data));
+        EXPECT_EQ(Keywords(), data);
+    }
+};
+
+TEST_F(Lifecycle, UpdateRewritesFilesAndKeepsOptionsAndKeywords)
+{
+    std::string folder = TestRoot() + "Installed\\";
+    LayOutInstallation(folder, 129);
+    OpenWizard();
+    EXPECT_EQ("Update", ControlText(wizard, kModeWord));
+    EXPECT_EQ("Quorvane のアップデートを開始します。", ControlText(wizard, kPageMessage));
+    EXPECT_FALSE(IsControlVisible(wizard, kUninstallNote));
+    EXPECT_FALSE(IsControlVisible(wizard, kFolderEdit));
+    SaveShot(wizard, "wizard-update");
+    ASSERT_TRUE(WriteFileBytes(folder + "Quorvane.GID", "help index"));
+
+    PressButton(wizard, IDOK);
+    HWND box = WaitForMessageBox(&setup);
+    ASSERT_NE(nullptr, box);
+    SaveShot(box, "box-update-complete");
+    ExpectBox(box, kUpdated, IconInformation);
+    PressButton(box, IDOK);
+    EXPECT_EQ(0u, WaitForExit(&setup));
+
+    const char *installed[] = {"Quorvane.exe", "Quorvane.hlp", "Quorvane.cnt",
+                               "Readme.txt", "Setup.exe", "Helper.exe"};
+    for (int i = 0; i < MediaFileCount; i++) {
+        std::string data, source;
+        ASSERT_TRUE(ReadFileBytes(folder + installed[i], &data));
+        ASSERT_TRUE(ReadFileBytes(media + MediaName(i), &source));
+        EXPECT_TRUE(data == source) << installed[i] << " not rewritten";
+    }
+    std::string data;
+    ASSERT_TRUE(ReadFileBytes(folder + "NoTitle.set", &data));
+    EXPECT_EQ("", data);
+    EXPECT_FALSE(FileExists(folder + "Quorvane.GID"));
+    ExpectKeywordsKept(folder);
+    EXPECT_TRUE(FileExists(folder + "Other.txt"));
+
+    DWORD value = 0;
+    EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, kOptionKey, "IsOnTop", &value));
+    EXPECT_EQ(1u, value);
+    EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, kOptionKey, "UseActivateKeyCode", &value));
+    EXPECT_EQ(65u, value);
+    EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, kMainKey, "WindowLeft", &value));
+    EXPECT_EQ(300u, value);
+    EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, kOptionKey, "ShowTrayIcon", &value));
+    EXPECT_EQ(1u, value) << "missing options are seeded";
+    EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, kSetupKey, "Version", &value));
+    EXPECT_EQ(130u, value);
+    /* the update does not touch the uninstall entry */
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
+TEST_F(Lifecycle, UpdateOfATooLongRecordedFolderEndsBeforeCopying)
+{
+    /* 250 bytes read back fine, but Quorvane.exe no longer fits below it */
+    std::string folder = "C:\\" + std::string(246, 'a') + "\\";
+    RecordInstallation(129, folder);
+    OpenWizard();
+    PressButton(wizard, IDOK);
+    AnswerBox(kFatal, IconError, IDOK);
+    EXPECT_EQ(0xFFFFFFFFu, WaitForExit(&setup));
+    DWORD version = 0;
+    EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, kSetupKey, "Version", &version));
+    EXPECT_EQ(129u, version);
+}
+
+TEST_F(Lifecycle, UninstallRemovesProgramFilesAndKeys)
+{
+    std::string folder = TestRoot() + "Installed\\";
+    LayOutInstallation(folder, 130);
+    AddVerbKeys();
+    ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", "Veskaro Quorvane"));
+    ASSERT_TRUE(CreateKey(HKEY_CURRENT_USER, "Software\\Veskaro\\Other"));
+
+    OpenWizard();
+    EXPECT_EQ("Uninstall", ControlText(wizard, kModeWord));
+    EXPECT_EQ("Quorvane をシステムから削除します。", ControlText(wizard, kPageMessage));
+    EXPECT_TRUE(IsControlVisible(wizard, kUninstallNote));
+    EXPECT_FALSE(IsControlVisible(wizard, kFolderEdit));
+    SaveShot(wizard, "wizard-uninstall");
+    PressButton(wizard, IDOK);
+    HWND box = WaitForMessageBox(&setup);
+    ASSERT_NE(nullptr, box);
+    SaveShot(box, "box-uninstall-complete");
+    ExpectBox(box, kUninstalled, IconInformation);
+    PressButton(box, IDOK);
+    EXPECT_EQ(0u, WaitForExit(&setup));
+
+    for (const char *name : kProgramFiles)
+        EXPECT_FALSE(FileExists(folder + name)) << name;
+    EXPECT_TRUE(FileExists(folder + "Setup.exe"));
+    EXPECT_TRUE(FileExists(folder + "Other.txt"));
+    ExpectKeywordsKept(folder);
+    EXPECT_TRUE(FolderExists(folder));
+
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software\\Veskaro"));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software\\Veskaro\\Other"));
+    for (const char *key : kVerbKeys)
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, key)) << key;
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    /* the folder is opened for what is left */
+    EXPECT_GE(JobProcessCount(&setup), 1);
+}
+
+TEST_F(Lifecycle, UninstallOfFilesDeletedByHandStillSucceeds)
+{
+    std::string folder = TestRoot() + "Gone\\";
+    RecordInstallation(130, folder);
+    OpenWizard();
+    PressButton(wizard, IDOK);
+    AnswerBox(kUninstalled, IconInformation, IDOK);
+    EXPECT_EQ(0u, WaitForExit(&setup));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
+}
+
+TEST_F(Lifecycle, KeyWithAnUnknownSubkeyStaysAndTheRestGoes)
+{
+    std::string folder = TestRoot() + "Installed\\";
+    LayOutInstallation(folder, 130);
+    AddVerbKeys();
+    ASSERT_TRUE(CreateKey(HKEY_CURRENT_USER, "Software\\Veskaro\\Quorvane\\Main\\Extra"));
+    OpenWizard();
+    PressButton(wizard, IDOK);
+    AnswerBox(kUninstalled, IconInformation, IDOK);
+    EXPECT_EQ(0u, WaitForExit(&setup));
+
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kMainKey));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kOptionKey));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSetupKey));
+    for (const char *key : kVerbKeys)
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, key)) << key;
+    EXPECT_FALSE(FileExists(folder + "Quorvane.exe"));
+}
+
+TEST_F(Lifecycle, CancelAnsweredNoKeepsThePage)
+{
+    OpenWizard();
+    PressButton(wizard, IDOK); /* to the folder page */
+    DWORD start = GetTickCount();
+    while (!IsControlVisible(wizard, kFolderEdit) && GetTickCount() - start < kWaitMs)
+        Sleep(50);
+    SetControlText(wizard, kFolderEdit, "D:\\Typed\\");
+
+    PressButton(wizard, IDCANCEL);
+    HWND question = WaitForMessageBox(&setup);
+    ASSERT_NE(nullptr, question);
+    SaveShot(question, "box-cancel-question");
+    ExpectBox(question, kCancelQuestion, IconQuestion, 1);
+    PressButton(question, IDNO);
+    ASSERT_TRUE(WaitForWindowGone(question));
+    EXPECT_TRUE(IsRunning(&setup));
+    EXPECT_TRUE(IsControlVisible(wizard, kFolderEdit));
+    EXPECT_EQ("D:\\Typed\\", ControlText(wizard, kFolderEdit));
+
+    /* Esc and the close box ask the same */
+    PressEscape(wizard);
+    AnswerBox(kCancelQuestion, IconQuestion, IDNO);
+    PressClose(wizard);
+    AnswerBox(kCancelQuestion, IconQuestion, IDNO);
+    EXPECT_TRUE(IsRunning(&setup));
+    EXPECT_EQ("D:\\Typed\\", ControlText(wizard, kFolderEdit));
+}
+
+TEST_F(Lifecycle, CancelAnsweredYesEndsWithNothingInstalled)
+{
+    const int modes[] = {0, 129, 130};
+    for (int version : modes) {
+        SCOPED_TRACE(version);
+        ResetProductRegistry();
+        std::string folder = TestRoot() + "Installed\\";
+        if (version != 0)
+            LayOutInstallation(folder, (DWORD)version);
+        OpenWizard();
+        PressClose(wizard);
+        AnswerBox(kCancelQuestion, IconQuestion, IDYES);
+        HWND box = WaitForMessageBox(&setup);
+        ASSERT_NE(nullptr, box);
+        SaveShot(box, "box-cancelled");
+        ExpectBox(box, kCancelled, IconInformation);
+        PressButton(box, IDOK);
+        EXPECT_EQ(0u, WaitForExit(&setup));
+        /* nothing done, and no folder opened */
+        EXPECT_EQ(0, JobProcessCount(&setup));
+        if (version == 0) {
+            EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
+            EXPECT_FALSE(FolderExists(kDefaultFolder));
+        } else {
+            DWORD recorded = 0;
+            EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, kSetupKey, "Version", &recorded));
+            EXPECT_EQ((DWORD)version, recorded);
+            std::string data;
+            EXPECT_TRUE(ReadFileBytes(folder + "Quorvane.exe", &data));
+            EXPECT_EQ("old Quorvane.exe", data);
+        }
+    }
+}
+
+/* one run of the wizard through its operation, ending with its box */
+void RunThrough(Lifecycle *test, const std::string &folder, const char *doneText)
+{
+    ASSERT_TRUE(test->StartSetup());
+    HWND wizard = test->WaitForWizard();
+    ASSERT_NE(nullptr, wizard);
+    PressButton(wizard, IDOK);
+    if (doneText == kInstalled) {
+        DWORD start = GetTickCount();
+        while (!IsControlVisible(wizard, kFolderEdit) && GetTickCount() - start < kWaitMs)
+            Sleep(50);
+        SetControlText(wizard, kFolderEdit, folder);
+        PressButton(wizard, IDOK);
+        if (!FolderExists(folder))
+            test->AnswerBox(kCreateQuestion, IconQuestion, IDYES);
+    }
+    test->AnswerBox(doneText, IconInformation, IDOK);
+    EXPECT_EQ(0u, WaitForExit(&test->setup));
+}
+
+TEST_F(Lifecycle, InstallUpdateUninstallInstallInADoubleByteFolder)
+{
+    std::string folder = TestRoot() + "ソフト\\表\\";
+    RunThrough(this, folder, kInstalled);
+    EXPECT_TRUE(FileExists(folder + "Helper.exe"));
+    EXPECT_TRUE(FileExists(folder + "!Default.kws"));
+    ASSERT_TRUE(WriteFileBytes(folder + "!Default.kws", Keywords()));
+
+    /* an older version recorded: this Setup updates */
+    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kSetupKey, "Version", 129));
+    ASSERT_TRUE(WriteFileBytes(folder + "Quorvane.exe", "stale"));
+    RunThrough(this, folder, kUpdated);
+    std::string data;
+    ASSERT_TRUE(ReadFileBytes(folder + "Quorvane.exe", &data));
+    EXPECT_EQ(MediaContent("Quorvane.ex_"), data);
+    ExpectKeywordsKept(folder);
+
+    RunThrough(this, folder, kUninstalled);
+    EXPECT_FALSE(FileExists(folder + "Quorvane.exe"));
+    EXPECT_FALSE(FileExists(folder + "Helper.exe"));
+    EXPECT_TRUE(FileExists(folder + "Setup.exe"));
+    ExpectKeywordsKept(folder);
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+
+    /* installing again into the same folder keeps the user's keywords */
+    RunThrough(this, folder, kInstalled);
+    ExpectKeywordsKept(folder);
+    EXPECT_TRUE(FileExists(folder + "Quorvane.exe"));
+    std::string path;
+    EXPECT_TRUE(ReadString(HKEY_CURRENT_USER, kSetupKey, "InstallPath", &path));
+    EXPECT_EQ(folder + '\0', path);
+}
+
+} // namespace
