@@ -34,8 +34,15 @@ const char *FindBackslash(const char *p)
 
 int AppendBackslash(char *path, size_t size)
 {
-    if (EndsWithBackslash(path))
+    const char *last = NULL;
+    for (const char *p = path; *p != '\0'; p = NextChar(p))
+        last = p;
+    if (last != NULL && *last == '\\')
         return 1;
+    /* a lead byte without its trail would take the backslash as its
+       second byte: the path would still not end in a separator */
+    if (last != NULL && IsLeadByte((unsigned char)*last) && last[1] == '\0')
+        return 0;
     size_t length = strlen(path);
     if (length + 2 > size)
         return 0;

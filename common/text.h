@@ -29,7 +29,8 @@ int EndsWithBackslash(const char *path);
 const char *FindBackslash(const char *p);
 
 /* appends a backslash unless path already ends with one; 0 when the
-   result would not fit in size bytes (path is then left unchanged) */
+   result would not fit in size bytes or the path ends in a lead byte
+   without its trail (path is then left unchanged) */
 int AppendBackslash(char *path, size_t size);
 
 /* out = first + second; 0 and an empty out when it does not fit */
