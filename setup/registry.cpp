@@ -5,6 +5,7 @@
  * decides Setup's mode, and the entry in the Windows uninstall list.
  */
 #include "setup.h"
+#include "../common/text.h"
 
 struct DwordDefault {
     const char *name;
@@ -85,15 +86,15 @@ void SeedSettings(void)
 
 void RegisterUninstallEntry(void)
 {
-    /* quoted: unquoted, a folder with spaces would let Windows try
-       C:\Program.exe first */
+    char program[MAX_PATH];
     char command[MAX_PATH + 2];
     HKEY key;
 
-    if (lstrlenA(InstallPath) + lstrlenA(QV_SETUP_EXE) + 3 >
-        (int)sizeof(command))
+    if (!JoinText(program, sizeof(program), InstallPath, QV_SETUP_EXE))
         return;
-    wsprintfA(command, "\"%s%s\"", InstallPath, QV_SETUP_EXE);
+    /* quoted: unquoted, a folder with spaces would let Windows try
+       C:\Program.exe first */
+    wsprintfA(command, "\"%s\"", program);
 
     /* best effort: without the rights to write HKEY_LOCAL_MACHINE the
        installation stays valid without an entry */
@@ -104,6 +105,13 @@ void RegisterUninstallEntry(void)
         return;
     SetStringValue(key, "DisplayName", "Veskaro Quorvane");
     SetStringValue(key, "UninstallString", command);
+    /* what Programs and Features shows beside the name */
+    SetStringValue(key, "DisplayIcon", program);
+    SetStringValue(key, "DisplayVersion", SETUP_DISPLAY_VERSION);
+    SetStringValue(key, "Publisher", QV_MAKER_NAME);
+    SetStringValue(key, "InstallLocation", InstallPath);
+    SetDwordValue(key, "NoModify", 1);
+    SetDwordValue(key, "NoRepair", 1);
     RegCloseKey(key);
 }
 

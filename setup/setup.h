@@ -13,6 +13,7 @@
 
 #define SETUP_CAPTION "Quorvane - セットアップ ウィザード"
 #define SETUP_WINDOW_CLASS "QuorvaneSetup"
+#define SETUP_DISPLAY_VERSION "1.30"
 #define SETUP_DEFAULT_FOLDER "C:\\Program Files\\Veskaro\\Quorvane\\"
 #define UNINSTALL_KEY \
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Veskaro Quorvane"

@@ -151,6 +151,27 @@ TEST_F(Registry, UninstallEntryIsQuotedAndGoesAway)
     EXPECT_EQ(std::string("\"C:\\Program Files\\Veskaro\\Quorvane\\Setup.exe\"") + '\0',
               command);
 
+    /* what Programs and Features shows */
+    std::string text;
+    ASSERT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kUninstall, "DisplayIcon", &text));
+    EXPECT_EQ(std::string("C:\\Program Files\\Veskaro\\Quorvane\\Setup.exe") + '\0', text);
+    ASSERT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kUninstall, "DisplayVersion", &text));
+    EXPECT_EQ(std::string("1.30") + '\0', text);
+    ASSERT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kUninstall, "Publisher", &text));
+    EXPECT_EQ(std::string("Veskaro") + '\0', text);
+    ASSERT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kUninstall, "InstallLocation", &text));
+    EXPECT_EQ(std::string("C:\\Program Files\\Veskaro\\Quorvane\\") + '\0', text);
+    DWORD value = 0, type = 0;
+    ASSERT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, kUninstall, "NoModify", &value, &type));
+    EXPECT_EQ(1u, value);
+    EXPECT_EQ((DWORD)REG_DWORD, type);
+    ASSERT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, kUninstall, "NoRepair", &value, &type));
+    EXPECT_EQ(1u, value);
+    EXPECT_EQ((DWORD)REG_DWORD, type);
+    std::vector<std::string> names;
+    ValueNames(HKEY_LOCAL_MACHINE, kUninstall, &names);
+    EXPECT_EQ(8u, names.size());
+
     DeleteUninstallEntry();
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall));
     DeleteUninstallEntry(); /* a second time is no failure */
