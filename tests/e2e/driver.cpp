@@ -688,7 +688,9 @@ int BuildMedia(const std::string &folder, unsigned omit)
 
 int StartStandIn(Program *program, const char *arguments)
 {
-    if (!StartProgram(program, BinFile("QuorvaneStandIn.exe"), arguments, NULL))
+    /* out of sight: its window would cover the boxes the tests read */
+    std::string line = std::string("--hidden ") + arguments;
+    if (!StartProgram(program, BinFile("QuorvaneStandIn.exe"), line, NULL))
         return 0;
     DWORD start = GetTickCount();
     while (GetTickCount() - start < kWaitMs) {

@@ -1,0 +1,432 @@
+/*
+ * Input nobody controls: an installation record edited by hand or by
+ * other programs, a broken setup media, folder names typed by hand, a
+ * keyword file held by other processes, and command lines built by the
+ * shell. Each must end in its box, never in a crash, a write outside the
+ * install folder, or a lost, doubled or partial record.
+ */
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "driver.h"
+#include "helper_fixture.h"
+#include "setup_fixture.h"
+
+namespace {
+
+const char kRegistryRead[] =
+    "必要な情報をレジストリから読み込めませんでした。セットアップを続行できません。";
+const char kNewer[] =
+    "より新しいバージョンの Quorvane がすでにセットアップされています。\r\n"
+    "セットアップを終了します。";
+const char kFatal[] = "セットアップ中にエラーが発生しました。セットアップを継続できません。";
+const char kFolderPrompt[] = "セットアップ先フォルダを指定してください。";
+const char kCreateQuestion[] = "指定したフォルダは存在しません。作成しますか?";
+const char kCreateFailed[] = "フォルダ名が不正です。フォルダの作成に失敗しました。";
+const char kInstalled[] = "セットアップは正常に完了しました。";
+const char kUpdated[] = "アップデートは正常に完了しました。";
+const char kUninstalled[] = "アンインストールは正常に完了しました。";
+
+const char *const kInstalledNames[] = {
+    "Quorvane.exe", "Quorvane.hlp", "Quorvane.cnt", "Readme.txt", "Setup.exe", "Helper.exe",
+};
+
+/* exit codes of a crash rather than of an ending the program chose */
+::testing::AssertionResult EndedNormally(DWORD code, DWORD expected)
+{
+    if (code == expected)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "exit code 0x" << std::hex << code
+                                         << ", expected 0x" << expected;
+}
+
+class SetupBadInput : public SetupTest {
+protected:
+    HWND wizard = NULL;
+
+    void OpenWizard()
+    {
+        ASSERT_TRUE(StartSetup());
+        wizard = WaitForWizard();
+        ASSERT_NE(nullptr, wizard);
+    }
+
+    void OpenFolderPage()
+    {
+        OpenWizard();
+        PressButton(wizard, IDOK);
+        DWORD start = GetTickCount();
+        while (!IsControlVisible(wizard, kFolderEdit) && GetTickCount() - start < kWaitMs)
+            Sleep(50);
+        ASSERT_TRUE(IsControlVisible(wizard, kFolderEdit));
+    }
+
+    void ExpectReadError()
+    {
+        ASSERT_TRUE(StartSetup());
+        AnswerBox(kRegistryRead, IconError, IDOK);
+        EXPECT_TRUE(EndedNormally(WaitForExit(&setup), 0xFFFFFFFF));
+    }
+
+    /* 続行 of an update or uninstall, to its box and the end */
+    void RunOperation(const char *doneText, BoxIcon icon, DWORD exitCode)
+    {
+        OpenWizard();
+        PressButton(wizard, IDOK);
+        AnswerBox(doneText, icon, IDOK);
+        EXPECT_TRUE(EndedNormally(WaitForExit(&setup), exitCode));
+    }
+};
+
+/* the installation record */
+
+class BadRegistry : public SetupBadInput {};
+
+TEST_F(BadRegistry, VersionOfOtherTypesIsReadAsFourBytesOrRefused)
+{
+    /* "130" and its NUL are four bytes: read as a number far above 130 */
+    ASSERT_TRUE(WriteString(HKEY_CURRENT_USER, kSetupKey, "InstallPath", "C:\\Tools\\"));
+    ASSERT_TRUE(WriteValue(HKEY_CURRENT_USER, kSetupKey, "Version", REG_SZ, "130", 4));
+    ASSERT_TRUE(StartSetup());
+    AnswerBox(kNewer, IconInformation, IDOK);
+    EXPECT_TRUE(EndedNormally(WaitForExit(&setup), 0));
+
+    /* three bytes are no version at all */
+    ASSERT_TRUE(WriteValue(HKEY_CURRENT_USER, kSetupKey, "Version", REG_SZ, "12", 3));
+    ExpectReadError();
+}
+
+TEST_F(BadRegistry, NegativeVersionIsOlder)
+{
+    RecordInstallation((DWORD)-5, "C:\\Tools\\");
+    OpenWizard();
+    EXPECT_EQ("Update", ControlText(wizard, kModeWord));
+}
+
+TEST_F(BadRegistry, InstallPathOfTheWrongTypeIsAReadError)
+{
+    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kSetupKey, "Version", 129));
+    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kSetupKey, "InstallPath", 0x5C3A43));
+    ExpectReadError();
+}
+
+TEST_F(BadRegistry, InstallPathWithoutItsNulIsReadWhole)
+{
+    std::string folder = TestRoot() + "NoNul\\";
+    ASSERT_TRUE(MakeFreshFolder(folder));
+    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kSetupKey, "Version", 129));
+    ASSERT_TRUE(WriteValue(HKEY_CURRENT_USER, kSetupKey, "InstallPath", REG_SZ,
+                           folder.data(), (DWORD)folder.size()));
+    RunOperation(kUpdated, IconInformation, 0);
+    EXPECT_TRUE(FileExists(folder + "Quorvane.exe"));
+    std::string path;
+    EXPECT_TRUE(ReadString(HKEY_CURRENT_USER, kSetupKey, "InstallPath", &path));
+    EXPECT_EQ(folder + '\0', path);
+}
+
+TEST_F(BadRegistry, OptionsOfTheWrongTypeSurviveAnUpdate)
+{
+    std::string folder = TestRoot() + "Installed\\";
+    ASSERT_TRUE(MakeFreshFolder(folder));
+    RecordInstallation(129, folder);
+    ASSERT_TRUE(WriteString(HKEY_CURRENT_USER, kOptionKey, "IsOnTop", "yes"));
+    ASSERT_TRUE(WriteValue(HKEY_CURRENT_USER, kMainKey, "History", REG_BINARY, "\x01\x02", 2));
+    RunOperation(kUpdated, IconInformation, 0);
+    std::string data;
+    DWORD type = 0;
+    ASSERT_TRUE(ReadRaw(HKEY_CURRENT_USER, kOptionKey, "IsOnTop", &data, &type));
+    EXPECT_EQ((DWORD)REG_SZ, type);
+    EXPECT_EQ(std::string("yes", 4), data);
+    ASSERT_TRUE(ReadRaw(HKEY_CURRENT_USER, kMainKey, "History", &data, &type));
+    EXPECT_EQ((DWORD)REG_BINARY, type);
+    EXPECT_EQ(std::string("\x01\x02", 2), data);
+}
+
+TEST_F(BadRegistry, RecordedFolderWithoutBackslashIsTheFolderNotAPrefix)
+{
+    /* "...\Tools" + "Quorvane.exe" would name ToolsQuorvane.exe beside it */
+    std::string folder = TestRoot() + "Tools";
+    ASSERT_TRUE(MakeFreshFolder(folder));
+    ASSERT_TRUE(WriteFileBytes(folder + "\\Quorvane.exe", "program"));
+    ASSERT_TRUE(WriteFileBytes(folder + "Quorvane.exe", "someone else's"));
+    RecordInstallation(130, folder);
+    RunOperation(kUninstalled, IconInformation, 0);
+    EXPECT_FALSE(FileExists(folder + "\\Quorvane.exe"));
+    EXPECT_TRUE(FileExists(folder + "Quorvane.exe")) << "deleted outside the install folder";
+}
+
+TEST_F(BadRegistry, RecordedFolderEndingInHalfACharacterIsNeverUsed)
+{
+    /* 0x81 would take the added backslash as its second byte, and the
+       files would land beside the folder under another name */
+    std::string folder = TestRoot() + "abc\x81";
+    std::string beside = TestRoot() + "abc\x81\x5cQuorvane.exe";
+    ASSERT_TRUE(MakeFreshFolder(TestRoot() + "abc"));
+    ASSERT_TRUE(WriteFileBytes(beside, "someone else's"));
+    std::vector<std::string> before = FolderEntries(TestRoot());
+
+    RecordInstallation(129, folder);
+    RunOperation(kFatal, IconError, 0xFFFFFFFF);
+    EXPECT_EQ(before, FolderEntries(TestRoot()));
+    DWORD version = 0;
+    EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, kSetupKey, "Version", &version));
+    EXPECT_EQ(129u, version);
+
+    RecordInstallation(130, folder);
+    RunOperation(kUninstalled, IconInformation, 0);
+    std::string data;
+    EXPECT_TRUE(ReadFileBytes(beside, &data));
+    EXPECT_EQ("someone else's", data);
+}
+
+/* the setup media */
+
+class BadMedia : public SetupBadInput {};
+
+TEST_F(BadMedia, AMissingFileAtEachPositionEndsBeforeIt)
+{
+    for (int missing = 0; missing < MediaFileCount; missing++) {
+        SCOPED_TRACE(MediaName(missing));
+        ResetProductRegistry();
+        ASSERT_TRUE(BuildMedia(media, 1u << missing));
+        if (missing == MediaSetup) {
+            /* started from elsewhere, with the media as its current
+               directory, as the copy expects */
+            setupExe = TestRoot() + "runner\\Setup.exe";
+            ASSERT_TRUE(MakeFreshFolder(TestRoot() + "runner\\"));
+            ASSERT_TRUE(CopyFileA(BinFile("Setup.exe").c_str(), setupExe.c_str(), FALSE));
+        } else {
+            setupExe.clear();
+        }
+        std::string folder = TestRoot() + "Missing" + std::to_string(missing) + "\\";
+        ASSERT_TRUE(MakeFreshFolder(folder));
+        OpenFolderPage();
+        SetControlText(wizard, kFolderEdit, folder);
+        PressButton(wizard, IDOK);
+        AnswerBox(kFatal, IconError, IDOK);
+        EXPECT_TRUE(EndedNormally(WaitForExit(&setup), 0xFFFFFFFF));
+        for (int i = 0; i < MediaFileCount; i++)
+            EXPECT_EQ(i < missing, FileExists(folder + kInstalledNames[i])) << kInstalledNames[i];
+        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    }
+}
+
+TEST_F(BadMedia, ZeroByteFileIsCopiedAsItIs)
+{
+    ASSERT_TRUE(WriteFileBytes(media + "Readme.txt", ""));
+    std::string folder = TestRoot() + "Zero\\";
+    ASSERT_TRUE(MakeFreshFolder(folder));
+    OpenFolderPage();
+    SetControlText(wizard, kFolderEdit, folder);
+    PressButton(wizard, IDOK);
+    AnswerBox(kInstalled, IconInformation, IDOK);
+    EXPECT_TRUE(EndedNormally(WaitForExit(&setup), 0));
+    std::string data = "not empty";
+    EXPECT_TRUE(ReadFileBytes(folder + "Readme.txt", &data));
+    EXPECT_EQ("", data);
+}
+
+TEST_F(BadMedia, FolderInPlaceOfAFileIsFatal)
+{
+    DeleteFileA((media + "Quorvane.cn_").c_str());
+    ASSERT_TRUE(CreateDirectoryA((media + "Quorvane.cn_").c_str(), NULL));
+    std::string folder = TestRoot() + "Folder\\";
+    ASSERT_TRUE(MakeFreshFolder(folder));
+    OpenFolderPage();
+    SetControlText(wizard, kFolderEdit, folder);
+    PressButton(wizard, IDOK);
+    AnswerBox(kFatal, IconError, IDOK);
+    EXPECT_TRUE(EndedNormally(WaitForExit(&setup), 0xFFFFFFFF));
+    EXPECT_TRUE(FileExists(folder + "Quorvane.hlp"));
+    EXPECT_FALSE(FileExists(folder + "Quorvane.cnt"));
+    EXPECT_FALSE(FolderExists(folder + "Quorvane.cnt"));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
+}
+
+/* folder names typed by hand */
+
+class BadFolder : public SetupBadInput {};
+
+TEST_F(BadFolder, OverlongTextsAreRefusedBeforeAnythingIsMade)
+{
+    OpenFolderPage();
+    std::vector<std::string> before = FolderEntries(TestRoot());
+    const size_t lengths[] = {258, 259, 300};
+    for (size_t length : lengths) {
+        SCOPED_TRACE(length);
+        std::string text = TestRoot() + std::string(length - TestRoot().size() - 1, 'a') + "\\";
+        ASSERT_EQ(length, text.size());
+        SetControlText(wizard, kFolderEdit, text);
+        PressButton(wizard, IDOK);
+        AnswerBox(kFolderPrompt, IconWarning, IDOK);
+        EXPECT_TRUE(IsRunning(&setup));
+        EXPECT_EQ(before, FolderEntries(TestRoot()));
+    }
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
+}
+
+TEST_F(BadFolder, DriveThatDoesNotExist)
+{
+    OpenFolderPage();
+    SetControlText(wizard, kFolderEdit, "Q:\\Apps\\Quorvane\\");
+    PressButton(wizard, IDOK);
+    AnswerBox(kCreateQuestion, IconQuestion, IDYES);
+    AnswerBox(kCreateFailed, IconError, IDOK);
+    EXPECT_TRUE(IsRunning(&setup));
+    EXPECT_TRUE(IsControlVisible(wizard, kFolderEdit));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
+}
+
+TEST_F(BadFolder, BackslashTrailBytesThroughInstallHelperUpdateUninstall)
+{
+    /* ソ and 能 both end in 0x5C */
+    std::string folder = TestRoot() + "ソ\\能";
+    OpenFolderPage();
+    SetControlText(wizard, kFolderEdit, folder);
+    PressButton(wizard, IDOK);
+    AnswerBox(kCreateQuestion, IconQuestion, IDYES);
+    AnswerBox(kInstalled, IconInformation, IDOK);
+    EXPECT_TRUE(EndedNormally(WaitForExit(&setup), 0));
+    std::string installed = folder + "\\";
+    for (const char *name : kInstalledNames)
+        EXPECT_TRUE(FileExists(installed + name)) << name;
+    EXPECT_EQ(std::vector<std::string>({"media", "ソ"}), FolderEntries(TestRoot()));
+
+    /* the installed Helper finds the keyword file beside itself */
+    Program helper;
+    ASSERT_TRUE(StartProgram(&helper, installed + "Helper.exe", "C:\\Data\\能", media.c_str()));
+    HWND box = WaitForDialog(&helper, 9821);
+    ASSERT_NE(nullptr, box);
+    EXPECT_EQ("能", ControlText(box, 9821));
+    PressButton(box, IDOK);
+    EXPECT_TRUE(EndedNormally(WaitForExit(&helper), 1));
+    EndProgram(&helper);
+    std::string keywords;
+    EXPECT_TRUE(ReadFileBytes(installed + "!Default.kws", &keywords));
+    EXPECT_EQ("能\r\nC:\\Data\\能\r\n\r\n", keywords);
+
+    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kSetupKey, "Version", 129));
+    RunOperation(kUpdated, IconInformation, 0);
+    RunOperation(kUninstalled, IconInformation, 0);
+    EXPECT_FALSE(FileExists(installed + "Quorvane.exe"));
+    EXPECT_FALSE(FileExists(installed + "Helper.exe"));
+    EXPECT_TRUE(ReadFileBytes(installed + "!Default.kws", &keywords));
+    EXPECT_EQ("能\r\nC:\\Data\\能\r\n\r\n", keywords);
+}
+
+/* the keyword file in other hands */
+
+class BadKeywordFile : public HelperTest {};
+
+TEST_F(BadKeywordFile, HeldWithoutWriteSharingFailsAfterWaiting)
+{
+    HANDLE held = CreateFileA(keywordFile.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    HWND box = StartInputBox("C:\\Data\\memo.txt");
+    ASSERT_NE(nullptr, box);
+    PressButton(box, IDOK);
+    AnswerAppendFailed(box);
+    EXPECT_TRUE(EndedNormally(WaitForExit(&helper), 1));
+    CloseHandle(held);
+    EXPECT_EQ("", Content(keywordFile));
+    EXPECT_TRUE(BroadcastsSinceSetUp(1));
+}
+
+TEST_F(BadKeywordFile, HeldBrieflyByAnotherHelperIsWaitedFor)
+{
+    HWND box = StartInputBox("C:\\Data\\memo.txt");
+    ASSERT_NE(nullptr, box);
+    /* held the way a Helper holds it while it appends */
+    HANDLE held = CreateFileA(keywordFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, NULL,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    PressButton(box, IDOK);
+    Sleep(300);
+    CloseHandle(held);
+    EXPECT_TRUE(EndedNormally(WaitForExit(&helper), 1));
+    EXPECT_EQ(nullptr, WaitForMessageBox(&helper, 0));
+    EXPECT_EQ(Record("memo.txt", "C:\\Data\\memo.txt"), Content(keywordFile));
+}
+
+TEST_F(BadKeywordFile, TwentyConfirmedAtOnceLeaveTwentyWholeRecords)
+{
+    ExpectConfirmedTogether(20);
+}
+
+/* command lines */
+
+class BadCommandLine : public HelperTest {};
+
+TEST_F(BadCommandLine, ThirtyTwoKilobyteTargetWritesNothing)
+{
+    std::string target = "C:\\" + std::string(32000, 'x');
+    HWND box = StartInputBox(target);
+    ASSERT_NE(nullptr, box);
+    PressButton(box, IDOK);
+    AnswerAppendFailed(box);
+    EXPECT_TRUE(EndedNormally(WaitForExit(&helper), 1));
+    EXPECT_EQ("", Content(keywordFile));
+}
+
+TEST_F(BadCommandLine, UnbalancedQuoteRunsToTheEnd)
+{
+    HWND box = StartInputBox("\"C:\\My Data\\memo.txt");
+    ASSERT_NE(nullptr, box);
+    EXPECT_EQ("C:\\My Data\\memo.txt", WindowText(box));
+    PressButton(box, IDOK);
+    EXPECT_TRUE(EndedNormally(WaitForExit(&helper), 1));
+    EXPECT_EQ(Record("memo.txt", "C:\\My Data\\memo.txt"), Content(keywordFile));
+}
+
+TEST_F(BadCommandLine, OnlySpacesIsNoArgument)
+{
+    ASSERT_TRUE(StartProgramRaw(&helper, exe, "\"" + exe + "\"    \t  ", elsewhere.c_str()));
+    HWND box = WaitForMessageBox(&helper);
+    ASSERT_NE(nullptr, box);
+    EXPECT_EQ(kAboutCaption, ReadMessageBox(box).caption);
+    PressButton(box, IDOK);
+    EXPECT_TRUE(EndedNormally(WaitForExit(&helper), 0xFFFFFFFF));
+    EXPECT_EQ("", Content(keywordFile));
+}
+
+TEST_F(BadCommandLine, LoneBackslashQuoteIsAQuote)
+{
+    HWND box = StartInputBox("\\\"");
+    ASSERT_NE(nullptr, box);
+    EXPECT_EQ("\"", WindowText(box));
+    PressButton(box, IDOK);
+    EXPECT_TRUE(EndedNormally(WaitForExit(&helper), 1));
+    EXPECT_EQ(Record("\"", "\""), Content(keywordFile));
+}
+
+TEST_F(BadCommandLine, InvalidDoubleByteSequencesGiveOneWholeRecord)
+{
+    const char *targets[] = {"C:\\a\x81", "C:\\\x81\\b", "\xfc\xfc\\\x80"};
+    std::string expected;
+    for (const char *target : targets) {
+        SCOPED_TRACE(target);
+        HWND box = StartInputBox(std::string("\"") + target + "\"");
+        ASSERT_NE(nullptr, box);
+        PressButton(box, IDOK);
+        EXPECT_TRUE(EndedNormally(WaitForExit(&helper), 1));
+    }
+    /* whatever bytes arrived, each record is three lines and an empty one */
+    std::string content = Content(keywordFile);
+    size_t at = 0;
+    for (int i = 0; i < 3; i++) {
+        size_t keywordEnd = content.find("\r\n", at);
+        ASSERT_NE(std::string::npos, keywordEnd) << content;
+        size_t targetEnd = content.find("\r\n", keywordEnd + 2);
+        ASSERT_NE(std::string::npos, targetEnd) << content;
+        ASSERT_EQ("\r\n", content.substr(targetEnd + 2, 2)) << content;
+        at = targetEnd + 4;
+    }
+    EXPECT_EQ(content.size(), at);
+    EXPECT_TRUE(BroadcastsSinceSetUp(3));
+}
+
+} // namespace
