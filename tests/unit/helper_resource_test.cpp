@@ -83,4 +83,17 @@ TEST(HelperResources, AppIconHoldsFourImagesInSixteenAnd256Colours)
               found);
 }
 
+TEST(HelperResources, ManifestAsksForThemedControlsAndNoExecutionLevel)
+{
+    std::string manifest;
+    ASSERT_TRUE(LoadResourceBytes(BinFile("Helper.exe"), MAKEINTRESOURCEA(24),
+                                  MAKEINTRESOURCEA(1), &manifest));
+    EXPECT_NE(std::string::npos, manifest.find("name=\"Microsoft.Windows.Common-Controls\" "
+                                               "version=\"6.0.0.0\""));
+    EXPECT_NE(std::string::npos, manifest.find("{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"));
+    /* runs as the user, like the main program */
+    EXPECT_EQ(std::string::npos, manifest.find("requestedExecutionLevel"));
+    EXPECT_EQ(std::string::npos, manifest.find("trustInfo"));
+}
+
 } // namespace
