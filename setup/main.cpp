@@ -7,9 +7,8 @@
  */
 #include "setup.h"
 
-#include <shellapi.h>
-
 #include "../common/dllsearch.h"
+#include "late.h"
 
 static const char kRunningText[] =
     "システムは Quorvane を実行中です。\r\n"
@@ -31,8 +30,13 @@ static LRESULT OnCreate(HWND hwnd)
     INT_PTR result =
         DialogBoxParamA(instance, "SETUPMAIN", hwnd, SetupDlgProc, 0);
     if (result == 1) {
+        typedef HINSTANCE(WINAPI * ShellExecuteAProc)(HWND, LPCSTR, LPCSTR, LPCSTR,
+                                                      LPCSTR, INT);
+        ShellExecuteAProc shellExecute =
+            LATE_PROC(ShellExecuteAProc, "shell32.dll", "ShellExecuteA");
         /* not reported: the run itself is complete */
-        ShellExecuteA(hwnd, "open", InstallPath, NULL, NULL, SW_SHOWNORMAL);
+        if (shellExecute != NULL)
+            shellExecute(hwnd, "open", InstallPath, NULL, NULL, SW_SHOWNORMAL);
     }
     DestroyWindow(hwnd);
     return 0;

@@ -10,6 +10,7 @@
 
 #include <shlobj.h>
 
+#include "late.h"
 #include "resource.h"
 #include "../common/center.h"
 
@@ -60,15 +61,34 @@ int BrowseForInstallFolder(HWND hwnd)
     info.lpszTitle = "セットアップ先フォルダを指定してください。";
     info.ulFlags = BIF_RETURNONLYFSDIRS;
 
-    HRESULT com = CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
-    LPITEMIDLIST list = SHBrowseForFolderA(&info);
+    typedef HRESULT(WINAPI * CoInitializeExProc)(LPVOID, DWORD);
+    typedef void(WINAPI * CoUninitializeProc)(void);
+    typedef void(WINAPI * CoTaskMemFreeProc)(LPVOID);
+    typedef LPITEMIDLIST(WINAPI * SHBrowseForFolderAProc)(LPBROWSEINFOA);
+    typedef BOOL(WINAPI * SHGetPathFromIDListAProc)(LPCITEMIDLIST, LPSTR);
+    CoInitializeExProc coInitializeEx =
+        LATE_PROC(CoInitializeExProc, "ole32.dll", "CoInitializeEx");
+    CoUninitializeProc coUninitialize =
+        LATE_PROC(CoUninitializeProc, "ole32.dll", "CoUninitialize");
+    CoTaskMemFreeProc coTaskMemFree =
+        LATE_PROC(CoTaskMemFreeProc, "ole32.dll", "CoTaskMemFree");
+    SHBrowseForFolderAProc browseForFolder =
+        LATE_PROC(SHBrowseForFolderAProc, "shell32.dll", "SHBrowseForFolderA");
+    SHGetPathFromIDListAProc getPathFromIdList =
+        LATE_PROC(SHGetPathFromIDListAProc, "shell32.dll", "SHGetPathFromIDListA");
+    if (coInitializeEx == NULL || coUninitialize == NULL || coTaskMemFree == NULL ||
+        browseForFolder == NULL || getPathFromIdList == NULL)
+        return 0;
+
+    HRESULT com = coInitializeEx(NULL, COINIT_APARTMENTTHREADED);
+    LPITEMIDLIST list = browseForFolder(&info);
     int chosen = 0;
     if (list != NULL) {
-        chosen = SHGetPathFromIDListA(list, InstallPath) ? 1 : 0;
-        CoTaskMemFree(list);
+        chosen = getPathFromIdList(list, InstallPath) ? 1 : 0;
+        coTaskMemFree(list);
     }
     if (SUCCEEDED(com))
-        CoUninitialize();
+        coUninitialize();
     return chosen;
 }
 
