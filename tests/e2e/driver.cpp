@@ -124,6 +124,53 @@ int JobProcessCount(const Program *program)
     return (int)ids.list.NumberOfProcessIdsInList;
 }
 
+struct ChildWindowContext {
+    std::vector<DWORD> pids;
+    HWND found;
+};
+
+static BOOL CALLBACK FindChildWindowProc(HWND hwnd, LPARAM lParam)
+{
+    ChildWindowContext *context = (ChildWindowContext *)lParam;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    for (DWORD candidate : context->pids) {
+        if (candidate == pid && IsWindowVisible(hwnd)) {
+            context->found = hwnd;
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
+
+HWND WaitForChildWindow(const Program *program, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        struct {
+            JOBOBJECT_BASIC_PROCESS_ID_LIST list;
+            ULONG_PTR more[64];
+        } ids;
+        ZeroMemory(&ids, sizeof(ids));
+        ChildWindowContext context;
+        context.found = NULL;
+        if (program->job != NULL &&
+            QueryInformationJobObject(program->job, JobObjectBasicProcessIdList, &ids,
+                                      sizeof(ids), NULL)) {
+            for (DWORD i = 0; i < ids.list.NumberOfProcessIdsInList && i < 65; i++) {
+                DWORD pid = (DWORD)ids.list.ProcessIdList[i];
+                if (pid != program->pid)
+                    context.pids.push_back(pid);
+            }
+        }
+        if (!context.pids.empty())
+            EnumWindows(FindChildWindowProc, (LPARAM)&context);
+        if (context.found != NULL || GetTickCount() - start > timeoutMs)
+            return context.found;
+        Sleep(100);
+    }
+}
+
 struct FindContext {
     DWORD pid;
     int controlId;
@@ -738,17 +785,26 @@ void SaveShot(HWND hwnd, const char *name)
     int w = rect.right - rect.left, h = rect.bottom - rect.top;
     if (w <= 0 || h <= 0)
         return;
-    /* the window has painted once its pixels stop changing */
+    /* have it paint everything again, then take it once its pixels have
+       stopped changing for a while: under emulation painting is slow */
+    RedrawWindow(hwnd, NULL, NULL,
+                 RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_BLOCK, 5000, NULL);
+    Sleep(800);
     std::vector<DWORD> pixels, previous;
-    for (int attempt = 0; attempt < 20; attempt++) {
-        Sleep(250);
+    int unchanged = 0;
+    for (int attempt = 0; attempt < 30 && unchanged < 2; attempt++) {
+        Sleep(400);
         HDC screen = GetDC(NULL);
         pixels = CapturePixels(screen, rect.left, rect.top, w, h);
         ReleaseDC(NULL, screen);
-        if (pixels == previous)
-            break;
+        unchanged = pixels == previous ? unchanged + 1 : 0;
         previous = pixels;
     }
+
+    /* opaque: a 32-bit bitmap's fourth byte would read as transparency */
+    for (size_t i = 0; i < pixels.size(); i++)
+        pixels[i] |= 0xFF000000;
 
     BITMAPFILEHEADER file;
     BITMAPINFOHEADER info;

@@ -40,6 +40,9 @@ int IsRunning(const Program *program);
 void EndProgram(Program *program);
 /* processes in the program's job, the program itself included */
 int JobProcessCount(const Program *program);
+/* a visible top-level window of a process the program started (in its
+   job, not the program itself), or NULL after the deadline */
+HWND WaitForChildWindow(const Program *program, DWORD timeoutMs = kWaitMs);
 
 /* a visible top-level dialog of the program that has control id */
 HWND WaitForDialog(const Program *program, int controlId,
