@@ -22,18 +22,17 @@ static HFONT CreateLargeFont(int weight)
 
 void ApplyModeLayout(HWND hwnd)
 {
+    /* the folder controls belong to the install's folder page alone */
+    ShowWindow(GetDlgItem(hwnd, IDC_FOLDER_EDIT), SW_HIDE);
+    ShowWindow(GetDlgItem(hwnd, IDC_BROWSE), SW_HIDE);
     switch (SetupMode) {
     case Install:
-        ShowWindow(GetDlgItem(hwnd, IDC_FOLDER_EDIT), SW_HIDE);
-        ShowWindow(GetDlgItem(hwnd, IDC_BROWSE), SW_HIDE);
         ShowWindow(GetDlgItem(hwnd, IDC_UNINSTALL_NOTE), SW_HIDE);
         break;
     case Update:
         SetDlgItemTextA(hwnd, IDC_MODE_WORD, "Update");
         SetDlgItemTextA(hwnd, IDC_PAGE_MESSAGE,
                         "Quorvane のアップデートを開始します。");
-        ShowWindow(GetDlgItem(hwnd, IDC_FOLDER_EDIT), SW_HIDE);
-        ShowWindow(GetDlgItem(hwnd, IDC_BROWSE), SW_HIDE);
         ShowWindow(GetDlgItem(hwnd, IDC_UNINSTALL_NOTE), SW_HIDE);
         break;
     case Uninstall:
@@ -41,8 +40,6 @@ void ApplyModeLayout(HWND hwnd)
         SetDlgItemTextA(hwnd, IDC_MODE_WORD, "Uninstall");
         SetDlgItemTextA(hwnd, IDC_PAGE_MESSAGE,
                         "Quorvane をシステムから削除します。");
-        ShowWindow(GetDlgItem(hwnd, IDC_FOLDER_EDIT), SW_HIDE);
-        ShowWindow(GetDlgItem(hwnd, IDC_BROWSE), SW_HIDE);
         break;
     case NewerInstalled:
         break;

@@ -16,23 +16,6 @@
 
 namespace {
 
-const char kRegistryRead[] =
-    "必要な情報をレジストリから読み込めませんでした。セットアップを続行できません。";
-const char kNewer[] =
-    "より新しいバージョンの Quorvane がすでにセットアップされています。\r\n"
-    "セットアップを終了します。";
-const char kFatal[] = "セットアップ中にエラーが発生しました。セットアップを継続できません。";
-const char kFolderPrompt[] = "セットアップ先フォルダを指定してください。";
-const char kCreateQuestion[] = "指定したフォルダは存在しません。作成しますか?";
-const char kCreateFailed[] = "フォルダ名が不正です。フォルダの作成に失敗しました。";
-const char kInstalled[] = "セットアップは正常に完了しました。";
-const char kUpdated[] = "アップデートは正常に完了しました。";
-const char kUninstalled[] = "アンインストールは正常に完了しました。";
-
-const char *const kInstalledNames[] = {
-    "Quorvane.exe", "Quorvane.hlp", "Quorvane.cnt", "Readme.txt", "Setup.exe", "Helper.exe",
-};
-
 /* exit codes of a crash rather than of an ending the program chose */
 ::testing::AssertionResult EndedNormally(DWORD code, DWORD expected)
 {
@@ -44,25 +27,6 @@ const char *const kInstalledNames[] = {
 
 class SetupBadInput : public SetupTest {
 protected:
-    HWND wizard = NULL;
-
-    void OpenWizard()
-    {
-        ASSERT_TRUE(StartSetup());
-        wizard = WaitForWizard();
-        ASSERT_NE(nullptr, wizard);
-    }
-
-    void OpenFolderPage()
-    {
-        OpenWizard();
-        PressButton(wizard, IDOK);
-        DWORD start = GetTickCount();
-        while (!IsControlVisible(wizard, kFolderEdit) && GetTickCount() - start < kWaitMs)
-            Sleep(50);
-        ASSERT_TRUE(IsControlVisible(wizard, kFolderEdit));
-    }
-
     void ExpectReadError()
     {
         ASSERT_TRUE(StartSetup());

@@ -13,33 +13,8 @@
 
 namespace {
 
-const char kFolderPrompt[] = "セットアップ先フォルダを指定してください。";
-const char kCreateQuestion[] = "指定したフォルダは存在しません。作成しますか?";
-const char kCreateFailed[] = "フォルダ名が不正です。フォルダの作成に失敗しました。";
-const char kInstalled[] = "セットアップは正常に完了しました。";
-const char kFatal[] = "セットアップ中にエラーが発生しました。セットアップを継続できません。";
-
-const char *const kInstalledNames[] = {
-    "Quorvane.exe", "Quorvane.hlp", "Quorvane.cnt", "Readme.txt", "Setup.exe", "Helper.exe",
-};
-
 class Install : public SetupTest {
 protected:
-    HWND wizard = NULL;
-
-    /* the wizard on its folder page */
-    void OpenFolderPage()
-    {
-        ASSERT_TRUE(StartSetup());
-        wizard = WaitForWizard();
-        ASSERT_NE(nullptr, wizard);
-        PressButton(wizard, IDOK);
-        DWORD start = GetTickCount();
-        while (!IsControlVisible(wizard, kFolderEdit) && GetTickCount() - start < kWaitMs)
-            Sleep(50);
-        ASSERT_TRUE(IsControlVisible(wizard, kFolderEdit));
-    }
-
     void Continue(const std::string &folder)
     {
         SetControlText(wizard, kFolderEdit, folder);

@@ -12,14 +12,9 @@
 
 namespace {
 
-const char kUpdated[] = "アップデートは正常に完了しました。";
-const char kUninstalled[] = "アンインストールは正常に完了しました。";
-const char kInstalled[] = "セットアップは正常に完了しました。";
 const char kCancelQuestion[] =
     "セットアップはまだ完了していません。セットアップを中止しますか?";
 const char kCancelled[] = "セットアップを中止しました。";
-const char kCreateQuestion[] = "指定したフォルダは存在しません。作成しますか?";
-const char kFatal[] = "セットアップ中にエラーが発生しました。セットアップを継続できません。";
 
 #define VERB "キーワードの割り当て(&K)..."
 const char *const kVerbKeys[] = {
@@ -33,15 +28,6 @@ const char *const kProgramFiles[] = {
 
 class Lifecycle : public SetupTest {
 protected:
-    HWND wizard = NULL;
-
-    void OpenWizard()
-    {
-        ASSERT_TRUE(StartSetup());
-        wizard = WaitForWizard();
-        ASSERT_NE(nullptr, wizard);
-    }
-
     /* an installed product as an earlier Setup left it */
     void LayOutInstallation(const std::string &folder, DWORD version)
     {

@@ -12,6 +12,23 @@ const char kUninstallKey[] =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Veskaro Quorvane";
 const char kDefaultFolder[] = "C:\\Program Files\\Veskaro\\Quorvane\\";
 
+const char kRegistryRead[] =
+    "必要な情報をレジストリから読み込めませんでした。セットアップを続行できません。";
+const char kNewer[] =
+    "より新しいバージョンの Quorvane がすでにセットアップされています。\r\n"
+    "セットアップを終了します。";
+const char kFolderPrompt[] = "セットアップ先フォルダを指定してください。";
+const char kCreateQuestion[] = "指定したフォルダは存在しません。作成しますか?";
+const char kCreateFailed[] = "フォルダ名が不正です。フォルダの作成に失敗しました。";
+const char kInstalled[] = "セットアップは正常に完了しました。";
+const char kUpdated[] = "アップデートは正常に完了しました。";
+const char kUninstalled[] = "アンインストールは正常に完了しました。";
+const char kFatal[] = "セットアップ中にエラーが発生しました。セットアップを継続できません。";
+
+const char *const kInstalledNames[MediaFileCount] = {
+    "Quorvane.exe", "Quorvane.hlp", "Quorvane.cnt", "Readme.txt", "Setup.exe", "Helper.exe",
+};
+
 void SetupTest::SetUp()
 {
     setup.process = NULL;
@@ -47,6 +64,23 @@ HWND SetupTest::WaitForWizard()
 HWND SetupTest::FindWizard()
 {
     return WaitForDialog(&setup, kTitle, 0);
+}
+
+void SetupTest::OpenWizard()
+{
+    ASSERT_TRUE(StartSetup());
+    wizard = WaitForWizard();
+    ASSERT_NE(nullptr, wizard);
+}
+
+void SetupTest::OpenFolderPage()
+{
+    OpenWizard();
+    PressButton(wizard, IDOK);
+    DWORD start = GetTickCount();
+    while (!IsControlVisible(wizard, kFolderEdit) && GetTickCount() - start < kWaitMs)
+        Sleep(50);
+    ASSERT_TRUE(IsControlVisible(wizard, kFolderEdit));
 }
 
 void SetupTest::RecordInstallation(DWORD version, const std::string &path)

@@ -19,6 +19,20 @@ extern const char kProductKey[];
 extern const char kUninstallKey[];
 extern const char kDefaultFolder[];
 
+/* Setup's boxes */
+extern const char kRegistryRead[];
+extern const char kNewer[];
+extern const char kFolderPrompt[];
+extern const char kCreateQuestion[];
+extern const char kCreateFailed[];
+extern const char kInstalled[];
+extern const char kUpdated[];
+extern const char kUninstalled[];
+extern const char kFatal[];
+
+/* the installed name of each media file, in copy order */
+extern const char *const kInstalledNames[MediaFileCount];
+
 /* control ids of the wizard */
 enum {
     kFolderEdit = 9821, kMakerNotice = 9822, kFrame = 9823, kPageMessage = 9824,
@@ -31,6 +45,7 @@ public:
     /* the Setup.exe to start; empty: the media's own */
     std::string setupExe;
     Program setup;
+    HWND wizard = NULL;
 
     void SetUp() override;
     void TearDown() override;
@@ -38,6 +53,10 @@ public:
     int StartSetup(const std::string &currentDir = std::string());
     HWND WaitForWizard();
     HWND FindWizard();
+    /* Setup started from the media, its wizard open (wizard) */
+    void OpenWizard();
+    /* the same, moved on to the folder page */
+    void OpenFolderPage();
     void RecordInstallation(DWORD version, const std::string &path);
     void ExpectBox(HWND box, const char *text, BoxIcon icon, int yesNo = 0);
     /* waits for a box, checks it and presses its button */

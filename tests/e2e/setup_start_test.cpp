@@ -15,11 +15,6 @@ namespace {
 const char kRunning[] =
     "システムは Quorvane を実行中です。\r\n"
     "セットアップを行う前に、Quorvane を終了してください。";
-const char kNewer[] =
-    "より新しいバージョンの Quorvane がすでにセットアップされています。\r\n"
-    "セットアップを終了します。";
-const char kRegistryRead[] =
-    "必要な情報をレジストリから読み込めませんでした。セットアップを続行できません。";
 
 class SetupStart : public SetupTest {};
 
