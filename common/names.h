@@ -1,13 +1,12 @@
 /*
  * Names that Setup, Helper and the product's main program share: the files
- * of the install folder, the keyword file, the change message, the guard
- * mutex, the registry keys and the context-menu verb. The main program is
- * not ours; these strings are the contract with it and must not change.
+ * of the install folder, the keyword file, the change message, the named
+ * mutexes, the registry keys and the context-menu verb. The main program
+ * is not ours; these strings are the contract with it and must not change.
  */
 #ifndef QUORVANE_COMMON_NAMES_H
 #define QUORVANE_COMMON_NAMES_H
 
-#define QV_PRODUCT_NAME "Quorvane"
 #define QV_MAKER_NAME "Veskaro"
 
 /* held by the main program while it runs, and by Setup for its whole run */
@@ -16,12 +15,18 @@
 /* broadcast by Helper after every confirmed assignment, with no data */
 #define QV_UPDATE_MESSAGE "WM_QUORVANEFILEUPDATE"
 
-/* the user's keyword records, beside Helper.exe in the install folder */
-#define QV_KEYWORD_FILE "!Default.kws"
-
+/* the install folder: the programs, the main program's help and its
+   generated index, the readme, and the main program's two data files */
 #define QV_MAIN_EXE "Quorvane.exe"
 #define QV_HELPER_EXE "Helper.exe"
 #define QV_SETUP_EXE "Setup.exe"
+#define QV_HELP_FILE "Quorvane.hlp"
+#define QV_HELP_CONTENTS_FILE "Quorvane.cnt"
+#define QV_HELP_INDEX_FILE "Quorvane.GID"
+#define QV_README_FILE "Readme.txt"
+#define QV_SETTINGS_FILE "NoTitle.set"
+/* the user's keyword records, beside Helper.exe */
+#define QV_KEYWORD_FILE "!Default.kws"
 
 /* settings of the main program, seeded by Setup (under HKEY_CURRENT_USER) */
 #define QV_PRODUCT_KEY "Software\\Veskaro\\Quorvane"
@@ -29,7 +34,13 @@
 #define QV_OPTION_KEY QV_PRODUCT_KEY "\\Option"
 #define QV_SETUP_KEY QV_PRODUCT_KEY "\\Setup"
 
-/* the context-menu verb the main program sets up to start Helper */
+/* the entry in the Windows uninstall list (under HKEY_LOCAL_MACHINE) */
+#define QV_UNINSTALL_KEY \
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Veskaro Quorvane"
+
+/* the context-menu verb the main program sets up to start Helper, under
+   HKEY_CLASSES_ROOT "*" (files), "Directory" and "Drive" */
 #define QV_VERB_NAME "キーワードの割り当て(&K)..."
+#define QV_VERB_KEY(owner) owner "\\shell\\" QV_VERB_NAME
 
 #endif

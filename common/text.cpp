@@ -15,12 +15,30 @@ const char *NextChar(const char *p)
     return p + 1;
 }
 
-int EndsWithBackslash(const char *path)
+const char *LastCharacter(const char *text)
 {
     const char *last = NULL;
-    for (const char *p = path; *p != '\0'; p = NextChar(p))
+    for (const char *p = text; *p != '\0'; p = NextChar(p))
         last = p;
+    return last;
+}
+
+int EndsWithBackslash(const char *path)
+{
+    const char *last = LastCharacter(path);
     return last != NULL && *last == '\\';
+}
+
+static int IsCutCharacter(const char *last)
+{
+    return last != NULL && IsLeadByte((unsigned char)*last) && last[1] == '\0';
+}
+
+void DropCutCharacter(char *text)
+{
+    char *last = (char *)LastCharacter(text);
+    if (IsCutCharacter(last))
+        *last = '\0';
 }
 
 const char *FindBackslash(const char *p)
@@ -34,14 +52,12 @@ const char *FindBackslash(const char *p)
 
 int AppendBackslash(char *path, size_t size)
 {
-    const char *last = NULL;
-    for (const char *p = path; *p != '\0'; p = NextChar(p))
-        last = p;
+    const char *last = LastCharacter(path);
     if (last != NULL && *last == '\\')
         return 1;
     /* a lead byte without its trail would take the backslash as its
        second byte: the path would still not end in a separator */
-    if (last != NULL && IsLeadByte((unsigned char)*last) && last[1] == '\0')
+    if (IsCutCharacter(last))
         return 0;
     size_t length = strlen(path);
     if (length + 2 > size)

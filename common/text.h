@@ -22,8 +22,16 @@ int IsLeadByte(unsigned char c);
    byte directly before the terminator counts as a character of its own */
 const char *NextChar(const char *p);
 
+/* where the last character of text starts, or NULL when text is empty */
+const char *LastCharacter(const char *text);
+
 /* 1 when the last character of path is a backslash */
 int EndsWithBackslash(const char *path);
+
+/* drops a lead byte without its trail from the end of text: a control
+   that hands out a text cut at a byte count may leave half a character
+   there, and that half would take whatever is written next with it */
+void DropCutCharacter(char *text);
 
 /* the next backslash character at or after p, or NULL */
 const char *FindBackslash(const char *p);

@@ -19,17 +19,6 @@ static const char kBroadcastFailedText[] =
     "ウィンドウメッセージの処理中に予期しないエラーが発生しました。\r\n"
     "このエラーは致命的です。Veskaro に連絡してください。";
 
-/* the box cuts at a byte count and may leave half of a double-byte
-   character at the end; that half would take the record's CR with it */
-static void DropCutCharacter(char *text)
-{
-    char *last = NULL;
-    for (char *p = text; *p != '\0'; p = (char *)NextChar(p))
-        last = p;
-    if (last != NULL && last[1] == '\0' && IsLeadByte((unsigned char)*last))
-        *last = '\0';
-}
-
 static void OnInitInputBox(HWND hwnd)
 {
     CenterOnDesktop(hwnd);
@@ -41,6 +30,8 @@ static void OnConfirm(HWND hwnd)
 {
     KeywordBuffer[0] = '\0';
     GetDlgItemTextA(hwnd, IDC_KEYWORD_EDIT, KeywordBuffer, KEYWORD_LIMIT);
+    /* the box cuts at a byte count: half a character at the end would
+       take the record's CR with it */
     DropCutCharacter(KeywordBuffer);
     /* no owner: the dialog stays usable while a box is up */
     if (!AppendKeywordRecord())

@@ -8,7 +8,6 @@
 #include "setup.h"
 
 #include "../common/dllsearch.h"
-#include "late.h"
 
 static const char kRunningText[] =
     "システムは Quorvane を実行中です。\r\n"
@@ -33,7 +32,7 @@ static LRESULT OnCreate(HWND hwnd)
         typedef HINSTANCE(WINAPI * ShellExecuteAProc)(HWND, LPCSTR, LPCSTR, LPCSTR,
                                                       LPCSTR, INT);
         ShellExecuteAProc shellExecute =
-            LATE_PROC(ShellExecuteAProc, "shell32.dll", "ShellExecuteA");
+            LOAD_SYSTEM_PROC(ShellExecuteAProc, "shell32.dll", "ShellExecuteA");
         /* not reported: the run itself is complete */
         if (shellExecute != NULL)
             shellExecute(hwnd, "open", InstallPath, NULL, NULL, SW_SHOWNORMAL);

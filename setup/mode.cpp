@@ -9,12 +9,9 @@
 
 #include "setup.h"
 
-const LONG kSetupVersion = 130;
+const LONG kSetupVersion = QV_VERSION_NUMBER;
 SetupModeKind SetupMode = Install;
 char InstallPath[MAX_PATH];
-int FolderPageShown;
-HFONT TitleFont;
-HFONT ModeFont;
 
 static const char kRegistryReadText[] =
     "必要な情報をレジストリから読み込めませんでした。セットアップを続行できません。";
@@ -88,6 +85,10 @@ void DecideSetupMode(void)
         RegistryReadError();
     }
     RegCloseKey(key);
+    /* a folder that cannot take its backslash, or too long for the
+       product's files, composes no path below it: the update ends in the
+       fatal box before its first copy and the uninstall deletes no file */
+    AddInstallPathBackslash();
 }
 
 void FatalSetupError(void)

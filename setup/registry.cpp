@@ -5,7 +5,6 @@
  * decides Setup's mode, and the entry in the Windows uninstall list.
  */
 #include "setup.h"
-#include "../common/text.h"
 
 struct DwordDefault {
     const char *name;
@@ -90,7 +89,7 @@ void RegisterUninstallEntry(void)
     char command[MAX_PATH + 2];
     HKEY key;
 
-    if (!JoinText(program, sizeof(program), InstallPath, QV_SETUP_EXE))
+    if (!ComposeInstallFile(program, QV_SETUP_EXE))
         return;
     /* quoted: unquoted, a folder with spaces would let Windows try
        C:\Program.exe first */
@@ -98,7 +97,7 @@ void RegisterUninstallEntry(void)
 
     /* best effort: without the rights to write HKEY_LOCAL_MACHINE the
        installation stays valid without an entry */
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, 0, NULL,
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, QV_UNINSTALL_KEY, 0, NULL,
                         REG_OPTION_NON_VOLATILE,
                         KEY_QUERY_VALUE | KEY_SET_VALUE, NULL, &key,
                         NULL) != ERROR_SUCCESS)
@@ -107,7 +106,7 @@ void RegisterUninstallEntry(void)
     SetStringValue(key, "UninstallString", command);
     /* what Programs and Features shows beside the name */
     SetStringValue(key, "DisplayIcon", program);
-    SetStringValue(key, "DisplayVersion", SETUP_DISPLAY_VERSION);
+    SetStringValue(key, "DisplayVersion", QV_VERSION_TEXT);
     SetStringValue(key, "Publisher", QV_MAKER_NAME);
     SetStringValue(key, "InstallLocation", InstallPath);
     SetDwordValue(key, "NoModify", 1);
@@ -117,5 +116,5 @@ void RegisterUninstallEntry(void)
 
 void DeleteUninstallEntry(void)
 {
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, QV_UNINSTALL_KEY);
 }

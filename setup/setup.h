@@ -10,13 +10,11 @@
 #include <windows.h>
 
 #include "../common/names.h"
+#include "version.h"
 
 #define SETUP_CAPTION "Quorvane - セットアップ ウィザード"
 #define SETUP_WINDOW_CLASS "QuorvaneSetup"
-#define SETUP_DISPLAY_VERSION "1.30"
 #define SETUP_DEFAULT_FOLDER "C:\\Program Files\\Veskaro\\Quorvane\\"
-#define UNINSTALL_KEY \
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Veskaro Quorvane"
 
 enum SetupModeKind : unsigned char {
     Install = 0,
@@ -25,29 +23,33 @@ enum SetupModeKind : unsigned char {
     NewerInstalled = 3
 };
 
-/* the version this Setup carries; recorded as "Version" */
+/* Process-wide state */
+/* the version this Setup carries; recorded as "Version" and compared with
+   the recorded one by DecideSetupMode */
 extern const LONG kSetupVersion;
-
-/* set by DecideSetupMode before the wizard opens; read by the wizard and
-   the actions */
+/* written once by DecideSetupMode before the wizard opens; read by the
+   wizard and the actions */
 extern SetupModeKind SetupMode;
-
-/* the install folder: from the registry in Update and Uninstall mode, from
-   the wizard in Install mode; CopyProductFiles adds the trailing backslash */
+/* the install folder, ending in a backslash once AddInstallPathBackslash
+   succeeded: written by DecideSetupMode from the record in Update and
+   Uninstall mode and by the wizard's folder page in Install mode; read by
+   the actions and by the folder opening after the run */
 extern char InstallPath[MAX_PATH];
-
-/* 1 once the wizard shows its folder page (Install mode only) */
+/* 1 once the wizard shows its folder page (Install mode only); written and
+   read by the wizard */
 extern int FolderPageShown;
-
-/* the wizard's large fonts, created on open and deleted on destroy */
-extern HFONT TitleFont;
-extern HFONT ModeFont;
 
 /* start-up */
 LRESULT CALLBACK SetupWndProc(HWND hwnd, UINT message, WPARAM wParam,
                               LPARAM lParam);
 void DecideSetupMode(void);
 __attribute__((noreturn)) void FatalSetupError(void);
+/* a routine of a system DLL, which is loaded from the system folder on
+   first use and kept; NULL when either is missing */
+FARPROC LoadSystemProc(const char *dll, const char *name);
+/* the same as a function pointer of the routine's own type */
+#define LOAD_SYSTEM_PROC(type, dll, name) \
+    ((type)(void (*)(void))LoadSystemProc(dll, name))
 
 /* registry layout */
 int ValueExists(HKEY key, const char *name);
@@ -62,17 +64,35 @@ INT_PTR CALLBACK SetupDlgProc(HWND hwnd, UINT message, WPARAM wParam,
                               LPARAM lParam);
 void ApplyModeLayout(HWND hwnd);
 int BrowseForInstallFolder(HWND hwnd);
+/* the 続行 of Install mode: the folder page, then the install; 1 when the
+   install completed */
+int InstallStep(HWND hwnd);
+
+/* the files of the install folder */
+/* adds the trailing backslash to InstallPath unless it has one; 0 when
+   that does not fit, or when InstallPath ends in half a character */
+int AddInstallPathBackslash(void);
+/* 1 when every file of the product has a path below InstallPath that fits
+   MAX_PATH; InstallPath must already end in its backslash */
+int ProductFilesFit(void);
+/* out (MAX_PATH bytes) = InstallPath + name; 0 and an empty out when
+   InstallPath lacks its backslash or the path does not fit */
+int ComposeInstallFile(char *out, const char *name);
+/* what the run's mode does with the files: copies from the media and the
+   data files for Install and Update, deletions for Uninstall */
+void CopyProductFiles(void);
+void DeleteProductFiles(void);
 
 /* install and update */
-void InstallStep(HWND hwnd);
+/* copies, data files, settings, record and uninstall entry, then the
+   completion box owned by hwnd */
+void InstallAction(HWND hwnd);
 void UpdateAction(HWND hwnd);
-void CopyProductFiles(void);
 int CreateFolderChain(const char *path);
 int IsExistingFolder(const char *path);
 
 /* uninstall */
 void UninstallAction(HWND hwnd);
-void DeleteProductFiles(void);
 void DeleteProductKeys(void);
 
 #endif

@@ -1,19 +1,12 @@
 /*
- * Uninstall: the product's program files, every registry key of the
- * product and the context-menu verb keys, then the uninstall entry. It
- * leaves what the wizard's note announces: the keyword file and files it
- * does not know, Setup itself (it is running), the folder and shortcuts.
- * Every deletion ignores its result; a missing file or key is no failure.
+ * Uninstall: the product's program files (files.cpp), every registry key
+ * of the product and the context-menu verb keys, then the uninstall
+ * entry. It leaves what the wizard's note announces: the keyword file and
+ * files it does not know, Setup itself (it is running), the folder and
+ * shortcuts. Every deletion ignores its result; a missing file or key is
+ * no failure.
  */
-#include "install.h"
 #include "setup.h"
-
-static const char *const kDeleteTable[] = {
-    QV_MAIN_EXE,   "Quorvane.hlp", "Quorvane.cnt", "Readme.txt",
-    QV_HELPER_EXE, "Quorvane.gid", "NoTitle.set",
-};
-
-#define VERB_KEY(owner) owner "\\shell\\" QV_VERB_NAME
 
 struct KeyRow {
     HKEY root;
@@ -26,24 +19,13 @@ static const KeyRow kDeleteKeys[] = {
     {HKEY_CURRENT_USER, QV_OPTION_KEY},
     {HKEY_CURRENT_USER, QV_SETUP_KEY},
     {HKEY_CURRENT_USER, QV_PRODUCT_KEY},
-    {HKEY_CLASSES_ROOT, VERB_KEY("*") "\\Command"},
-    {HKEY_CLASSES_ROOT, VERB_KEY("*")},
-    {HKEY_CLASSES_ROOT, VERB_KEY("Directory") "\\Command"},
-    {HKEY_CLASSES_ROOT, VERB_KEY("Directory")},
-    {HKEY_CLASSES_ROOT, VERB_KEY("Drive") "\\Command"},
-    {HKEY_CLASSES_ROOT, VERB_KEY("Drive")},
+    {HKEY_CLASSES_ROOT, QV_VERB_KEY("*") "\\Command"},
+    {HKEY_CLASSES_ROOT, QV_VERB_KEY("*")},
+    {HKEY_CLASSES_ROOT, QV_VERB_KEY("Directory") "\\Command"},
+    {HKEY_CLASSES_ROOT, QV_VERB_KEY("Directory")},
+    {HKEY_CLASSES_ROOT, QV_VERB_KEY("Drive") "\\Command"},
+    {HKEY_CLASSES_ROOT, QV_VERB_KEY("Drive")},
 };
-
-void DeleteProductFiles(void)
-{
-    char path[MAX_PATH];
-    for (size_t i = 0; i < sizeof(kDeleteTable) / sizeof(kDeleteTable[0]);
-         i++) {
-        /* a name that does not fit below the recorded folder is skipped */
-        if (ComposeInstallFile(path, InstallPath, kDeleteTable[i]))
-            DeleteFileA(path);
-    }
-}
 
 void DeleteProductKeys(void)
 {

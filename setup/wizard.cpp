@@ -10,9 +10,18 @@
 
 #include <shlobj.h>
 
-#include "late.h"
 #include "resource.h"
 #include "../common/center.h"
+
+int FolderPageShown;
+
+/* the large fonts of the product title and the mode word, created when
+   the dialog opens and deleted when it is destroyed */
+static HFONT TitleFont;
+static HFONT ModeFont;
+
+/* the folder page's message and the folder browser's title */
+static const char kFolderPrompt[] = "セットアップ先フォルダを指定してください。";
 
 static HFONT CreateLargeFont(int weight)
 {
@@ -55,7 +64,7 @@ int BrowseForInstallFolder(HWND hwnd)
     ZeroMemory(&info, sizeof(info));
     info.hwndOwner = hwnd;
     info.pszDisplayName = displayName;
-    info.lpszTitle = "セットアップ先フォルダを指定してください。";
+    info.lpszTitle = kFolderPrompt;
     info.ulFlags = BIF_RETURNONLYFSDIRS;
 
     typedef HRESULT(WINAPI * CoInitializeExProc)(LPVOID, DWORD);
@@ -64,15 +73,15 @@ int BrowseForInstallFolder(HWND hwnd)
     typedef LPITEMIDLIST(WINAPI * SHBrowseForFolderAProc)(LPBROWSEINFOA);
     typedef BOOL(WINAPI * SHGetPathFromIDListAProc)(LPCITEMIDLIST, LPSTR);
     CoInitializeExProc coInitializeEx =
-        LATE_PROC(CoInitializeExProc, "ole32.dll", "CoInitializeEx");
+        LOAD_SYSTEM_PROC(CoInitializeExProc, "ole32.dll", "CoInitializeEx");
     CoUninitializeProc coUninitialize =
-        LATE_PROC(CoUninitializeProc, "ole32.dll", "CoUninitialize");
+        LOAD_SYSTEM_PROC(CoUninitializeProc, "ole32.dll", "CoUninitialize");
     CoTaskMemFreeProc coTaskMemFree =
-        LATE_PROC(CoTaskMemFreeProc, "ole32.dll", "CoTaskMemFree");
+        LOAD_SYSTEM_PROC(CoTaskMemFreeProc, "ole32.dll", "CoTaskMemFree");
     SHBrowseForFolderAProc browseForFolder =
-        LATE_PROC(SHBrowseForFolderAProc, "shell32.dll", "SHBrowseForFolderA");
+        LOAD_SYSTEM_PROC(SHBrowseForFolderAProc, "shell32.dll", "SHBrowseForFolderA");
     SHGetPathFromIDListAProc getPathFromIdList =
-        LATE_PROC(SHGetPathFromIDListAProc, "shell32.dll", "SHGetPathFromIDListA");
+        LOAD_SYSTEM_PROC(SHGetPathFromIDListAProc, "shell32.dll", "SHGetPathFromIDListA");
     if (coInitializeEx == NULL || coUninitialize == NULL || coTaskMemFree == NULL ||
         browseForFolder == NULL || getPathFromIdList == NULL)
         return 0;
@@ -89,11 +98,64 @@ int BrowseForInstallFolder(HWND hwnd)
     return chosen;
 }
 
+static void ShowFolderPage(HWND hwnd)
+{
+    SetDlgItemTextA(hwnd, IDC_PAGE_MESSAGE, kFolderPrompt);
+    SetDlgItemTextA(hwnd, IDC_FOLDER_EDIT, SETUP_DEFAULT_FOLDER);
+    ShowWindow(GetDlgItem(hwnd, IDC_FOLDER_EDIT), SW_SHOW);
+    ShowWindow(GetDlgItem(hwnd, IDC_BROWSE), SW_SHOW);
+    FolderPageShown = 1;
+}
+
+/* the folder typed on the folder page into InstallPath, with its
+   backslash; 0 when it is too short or a file of the product would not
+   fit below it */
+static int ReadInstallFolder(HWND hwnd)
+{
+    GetDlgItemTextA(hwnd, IDC_FOLDER_EDIT, InstallPath, MAX_PATH);
+    return lstrlenA(InstallPath) >= 3 && AddInstallPathBackslash() &&
+           ProductFilesFit();
+}
+
+/* the folder exists, or the user agreed to its creation and it was made */
+static int MakeInstallFolder(HWND hwnd)
+{
+    if (IsExistingFolder(InstallPath))
+        return 1;
+    if (MessageBoxA(hwnd, "指定したフォルダは存在しません。作成しますか?",
+                    SETUP_CAPTION, MB_ICONQUESTION | MB_YESNO) != IDYES)
+        return 0;
+    if (!CreateFolderChain(InstallPath)) {
+        MessageBoxA(hwnd, "フォルダ名が不正です。フォルダの作成に失敗しました。",
+                    SETUP_CAPTION, MB_ICONERROR);
+        return 0;
+    }
+    return 1;
+}
+
+int InstallStep(HWND hwnd)
+{
+    if (!FolderPageShown) {
+        ShowFolderPage(hwnd);
+        return 0;
+    }
+    /* a refused folder keeps the wizard on its folder page */
+    if (!ReadInstallFolder(hwnd)) {
+        MessageBoxA(hwnd, kFolderPrompt, SETUP_CAPTION, MB_ICONWARNING);
+        return 0;
+    }
+    if (!MakeInstallFolder(hwnd))
+        return 0;
+    InstallAction(hwnd);
+    return 1;
+}
+
 static void OnContinue(HWND hwnd)
 {
     switch (SetupMode) {
     case Install:
-        InstallStep(hwnd);
+        if (InstallStep(hwnd))
+            EndDialog(hwnd, 1);
         break;
     case Update:
         UpdateAction(hwnd);

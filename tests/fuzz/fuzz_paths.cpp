@@ -2,7 +2,9 @@
  * The path routines: LastPathComponent points inside its argument at a
  * character start, after which no backslash character follows; the
  * trailing-backslash test and append agree; the folder-chain walk visits
- * only character-boundary backslashes; joins never pass their size.
+ * only character-boundary backslashes; the last character starts at a
+ * character boundary and only a lone lead byte there is ever cut; joins
+ * never pass their size.
  */
 #include <vector>
 
@@ -33,6 +35,16 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
     }
     FUZZ_CHECK((separators > 0) == (component != s));
     FUZZ_CHECK(EndsWithBackslash(s) == (*component == '\0' && component != s));
+
+    const char *last = LastCharacter(s);
+    FUZZ_CHECK((last == NULL) == path.empty());
+    if (last != NULL)
+        FUZZ_CHECK(AtCharBoundary(s, last) && NextChar(last) == s + path.size());
+    std::string cut = path;
+    DropCutCharacter(&cut[0]);
+    cut.resize(strlen(cut.c_str()));
+    FUZZ_CHECK(cut == (EndsWithLoneLead(s) ? path.substr(0, path.size() - 1) : path));
+    FUZZ_CHECK(!EndsWithLoneLead(cut.c_str()));
 
     std::vector<char> buffer(limit + 8, 'Z');
     int fits = CopyText(buffer.data(), limit, s);

@@ -41,10 +41,8 @@ static inline int AtCharBoundary(const char *s, const char *p)
 /* 1 when the last character of s is a lead byte without its trail */
 static inline int EndsWithLoneLead(const char *s)
 {
-    const char *last = NULL;
-    for (const char *p = s; *p != '\0'; p = NextChar(p))
-        last = p;
-    return last != NULL && IsLeadByte((unsigned char)*last) && last[1] == '\0';
+    size_t n = strlen(s);
+    return n > 0 && IsLeadByte((unsigned char)s[n - 1]) && AtCharBoundary(s, s + n - 1);
 }
 
 #endif

@@ -59,6 +59,36 @@ TEST(EndsWithBackslash, LooksAtTheLastCharacterNotTheLastByte)
     }
 }
 
+TEST(DropCutCharacter, DropsOnlyALeadByteWithoutItsTrail)
+{
+    /* 127 times 表 and the lead byte of one more: a keyword box cut at
+       255 bytes */
+    std::string wide;
+    for (int i = 0; i < 127; i++)
+        wide += HYO;
+    struct Row { std::string text, expected; } rows[] = {
+        {"", ""},
+        {"abc", "abc"},
+        {"a\x81", "a"},
+        {HYO, HYO},
+        {HYO "\x95", HYO},
+        {"\x81\x81", "\x81\x81"},         /* one character */
+        {"\x81\x81\x81", "\x81\x81"},
+        {"\\\x81", "\\"},
+        {wide + "\x95", wide},
+        {wide + "a", wide + "a"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.text);
+        std::vector<char> buffer(row.text.begin(), row.text.end());
+        buffer.push_back('\0');
+        buffer.push_back('Z');
+        DropCutCharacter(buffer.data());
+        EXPECT_EQ(row.expected, std::string(buffer.data()));
+        EXPECT_EQ('Z', buffer.back());
+    }
+}
+
 TEST(AppendBackslash, AddsOneOnlyWhereTheLastCharacterIsNotOne)
 {
     char buffer[16];

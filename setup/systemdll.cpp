@@ -5,9 +5,9 @@
  * than the whole rest of Setup's start. The search for them is restricted
  * to the system folder like every other late load (see dllsearch.h).
  */
-#include "late.h"
+#include "setup.h"
 
-FARPROC LateProc(const char *dll, const char *name)
+FARPROC LoadSystemProc(const char *dll, const char *name)
 {
     HMODULE module = GetModuleHandleA(dll);
     if (module == NULL)
