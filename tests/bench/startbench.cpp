@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/driver.h"
+#include "tests/support/support.h"
 
 namespace {
 

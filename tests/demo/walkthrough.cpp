@@ -16,13 +16,11 @@
 #include <vector>
 
 #include "common/names.h"
-#include "tests/e2e/driver.h"
+#include "tests/support/support.h"
 
 namespace {
 
 const char kInstallFolder[] = "C:\\Program Files\\Veskaro\\Quorvane\\";
-const char kUninstallKey[] =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Veskaro Quorvane";
 const int kFolderEdit = 9821, kTitle = 9826, kKeywordBox = 9821;
 
 std::string g_media;
@@ -92,11 +90,11 @@ void Summary()
         text += "HKCU\\" QV_OPTION_KEY ": " + std::to_string(names.size()) + " values\n";
     if (ReadDword(HKEY_CURRENT_USER, QV_OPTION_KEY, "UseShellExtention", &value))
         text += "  UseShellExtention = " + std::to_string(value) + "\n";
-    if (KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey)) {
-        ValueNames(HKEY_LOCAL_MACHINE, kUninstallKey, &names);
+    if (KeyExists(HKEY_LOCAL_MACHINE, QV_UNINSTALL_KEY)) {
+        ValueNames(HKEY_LOCAL_MACHINE, QV_UNINSTALL_KEY, &names);
         text += "HKLM\\...\\Uninstall\\Veskaro Quorvane:\n";
         for (const std::string &name : names) {
-            if (ReadRaw(HKEY_LOCAL_MACHINE, kUninstallKey, name.c_str(), &data, &type))
+            if (ReadRaw(HKEY_LOCAL_MACHINE, QV_UNINSTALL_KEY, name.c_str(), &data, &type))
                 text += "  " + name + " = " +
                         (type == REG_DWORD && data.size() == 4 ? std::to_string(*(DWORD *)data.data())
                                                                : std::string(data.c_str())) + "\n";
@@ -158,13 +156,6 @@ int StartSetupFromMedia(Program *setup)
     return StartProgram(setup, g_media + "Setup.exe", "", g_media.c_str());
 }
 
-void WaitForFolderPage(HWND wizard)
-{
-    DWORD start = GetTickCount();
-    while (!IsControlVisible(wizard, kFolderEdit) && GetTickCount() - start < kWaitMs)
-        Sleep(50);
-}
-
 void Install()
 {
     Step("1. インストール");
@@ -176,17 +167,11 @@ void Install()
     HWND wizard = WaitForDialog(&setup, kTitle);
     Shot(wizard, "01-wizard-welcome", "ウィザードの最初のページ");
     PressButton(wizard, IDOK);
-    WaitForFolderPage(wizard);
+    WaitForControlShown(wizard, kFolderEdit);
     Shot(wizard, "02-wizard-folder", "セットアップ先フォルダのページ");
 
     PressButton(wizard, 9825);
-    HWND browser = NULL;
-    DWORD start = GetTickCount();
-    while (browser == NULL && GetTickCount() - start < kWaitMs) {
-        HWND found = WaitForDialog(&setup, IDOK, 200);
-        if (found != NULL && found != wizard)
-            browser = found;
-    }
+    HWND browser = WaitForOtherDialog(&setup, wizard, IDOK);
     Shot(browser, "03-folder-browser", "参照(&B)... のフォルダ選択");
     if (browser != NULL) {
         PressButton(browser, IDCANCEL);
@@ -326,7 +311,7 @@ void CancelAndUninstall()
 
     std::string command;
     DWORD type = 0;
-    if (!ReadRaw(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", &command, &type)) {
+    if (!ReadRaw(HKEY_LOCAL_MACHINE, QV_UNINSTALL_KEY, "UninstallString", &command, &type)) {
         Problem("no uninstall entry");
         return;
     }
@@ -367,7 +352,7 @@ void OtherBoxes()
     if (StartSetupFromMedia(&setup)) {
         HWND wizard = WaitForDialog(&setup, kTitle);
         PressButton(wizard, IDOK);
-        WaitForFolderPage(wizard);
+        WaitForControlShown(wizard, kFolderEdit);
         SetControlText(wizard, kFolderEdit, "C:");
         PressButton(wizard, IDOK);
         Answer(WaitBox(&setup, "22-box-folder-prompt", "フォルダの指定が短すぎるとき"), IDOK);
@@ -384,7 +369,7 @@ void OtherBoxes()
         if (StartProgram(&setup, broken + "Setup.exe", "", broken.c_str())) {
             HWND wizard = WaitForDialog(&setup, kTitle);
             PressButton(wizard, IDOK);
-            WaitForFolderPage(wizard);
+            WaitForControlShown(wizard, kFolderEdit);
             SetControlText(wizard, kFolderEdit, TestRoot() + "Broken\\");
             PressButton(wizard, IDOK);
             Answer(WaitForMessageBox(&setup), IDYES);
@@ -421,8 +406,6 @@ int main(int argc, char **argv)
               "本体 Quorvane.exe はこのリポジトリに含まれないため、境界の動作だけを持つ代役を使っています。\n";
     Install();
     Program main;
-    main.process = NULL;
-    main.job = NULL;
     RunBesideMainProgram(&main);
     AssignKeyword(&main);
     Update();

@@ -14,7 +14,7 @@
 
 #include <gtest/gtest.h>
 
-#include "driver.h"
+#include "tests/support/support.h"
 
 const char kAboutCaption[] = "Quorvane - ヘルパー アプリケーション情報";
 const char kAboutText[] =
@@ -77,9 +77,6 @@ protected:
 
     void SetUp() override
     {
-        helper.process = NULL;
-        helper.job = NULL;
-        helper.pid = 0;
         folder = TestRoot() + "Quorvane\\";
         exe = folder + "Helper.exe";
         keywordFile = folder + "!Default.kws";
@@ -135,118 +132,77 @@ protected:
                    << now.count - before.count << " broadcasts, expected " << expected;
         if (now.nonZeroParams != before.nonZeroParams)
             return ::testing::AssertionFailure() << "a broadcast carried data";
+        if (now.posted != before.posted)
+            return ::testing::AssertionFailure() << "a broadcast was posted, not sent";
         return ::testing::AssertionSuccess();
     }
 
     /* the box as it opens: caption, proposal selected, centred, owned by
        the hidden owner window */
-    void ExpectInputBox(HWND box, const std::string &caption, const std::string &keyword)
+    ::testing::AssertionResult IsInputBox(HWND box, const std::string &caption,
+                                          const std::string &keyword)
     {
-        EXPECT_EQ(caption, WindowText(box));
-        EXPECT_EQ(keyword, ControlText(box, kKeywordBox));
+        if (WindowText(box) != caption)
+            return ::testing::AssertionFailure() << "caption " << WindowText(box);
+        if (ControlText(box, kKeywordBox) != keyword)
+            return ::testing::AssertionFailure() << "keyword " << ControlText(box, kKeywordBox);
         DWORD start = 99, end = 99;
-        EXPECT_TRUE(EditSelection(box, kKeywordBox, &start, &end));
-        EXPECT_EQ(0u, start);
-        EXPECT_EQ(CharacterCount(keyword), end) << "the proposal is not selected";
-
+        if (!EditSelection(box, kKeywordBox, &start, &end) || start != 0 ||
+            end != CharacterCount(keyword))
+            return ::testing::AssertionFailure() << "the proposal is not selected";
         RECT screen, rect;
         GetWindowRect(GetDesktopWindow(), &screen);
         GetWindowRect(box, &rect);
-        EXPECT_EQ((screen.right - (rect.right - rect.left)) / 2, rect.left);
-        EXPECT_EQ((screen.bottom - (rect.bottom - rect.top)) / 2, rect.top);
-
-        HWND owner = GetWindow(box, GW_OWNER);
-        ExpectHiddenOwner(owner);
+        if (rect.left != (screen.right - (rect.right - rect.left)) / 2 ||
+            rect.top != (screen.bottom - (rect.bottom - rect.top)) / 2)
+            return ::testing::AssertionFailure() << "not centred";
+        return IsHiddenOwner(GetWindow(box, GW_OWNER));
     }
 
-    void ExpectHiddenOwner(HWND owner)
+    ::testing::AssertionResult IsHiddenOwner(HWND owner)
     {
-        ASSERT_NE(nullptr, owner) << "no owner";
+        if (owner == NULL)
+            return ::testing::AssertionFailure() << "no owner";
         DWORD pid = 0;
         GetWindowThreadProcessId(owner, &pid);
-        EXPECT_EQ(helper.pid, pid);
-        EXPECT_EQ(0, lstrcmpiA("BUTTON", ClassOf(owner).c_str())) << ClassOf(owner);
-        EXPECT_FALSE(IsWindowVisible(owner));
-        EXPECT_EQ(GetDesktopWindow(), GetAncestor(owner, GA_PARENT));
+        if (pid != helper.pid)
+            return ::testing::AssertionFailure() << "an owner of another process";
+        if (lstrcmpiA("BUTTON", ClassOf(owner).c_str()) != 0)
+            return ::testing::AssertionFailure() << "an owner of class " << ClassOf(owner);
+        if (IsWindowVisible(owner) || GetAncestor(owner, GA_PARENT) != GetDesktopWindow())
+            return ::testing::AssertionFailure() << "the owner is no hidden top-level window";
+        return ::testing::AssertionSuccess();
     }
 
     /* the append-failed box, checked and answered; the input box stays
        usable while it is up */
-    void AnswerAppendFailed(HWND inputBox)
+    ::testing::AssertionResult AnswerAppendFailed(HWND inputBox)
     {
         HWND box = WaitForMessageBox(&helper);
-        ASSERT_NE(nullptr, box) << "no append-failed box";
-        MessageBoxInfo info = ReadMessageBox(box);
-        EXPECT_EQ(kErrorCaption, info.caption);
-        EXPECT_EQ(kAppendFailed, info.text);
-        EXPECT_STREQ("error", IconName(info.icon));
-        EXPECT_TRUE(info.hasOk && !info.hasCancel && !info.hasYes && !info.hasNo);
-        EXPECT_EQ(nullptr, GetWindow(box, GW_OWNER));
-        EXPECT_TRUE(IsWindowEnabled(inputBox));
+        ::testing::AssertionResult shown = IsBox(box, kErrorCaption, kAppendFailed, IconError);
+        if (box == NULL)
+            return shown;
+        HWND owner = GetWindow(box, GW_OWNER);
+        int enabled = IsWindowEnabled(inputBox);
         PressButton(box, IDOK);
+        if (!shown)
+            return shown;
+        if (owner != NULL)
+            return ::testing::AssertionFailure() << "the box has an owner";
+        if (!enabled)
+            return ::testing::AssertionFailure() << "the input box was disabled";
+        return ::testing::AssertionSuccess();
     }
 
     /* types the keyword, confirms, and expects Helper to end with 1 */
-    void Confirm(HWND box, const std::string &keyword)
+    ::testing::AssertionResult Confirm(HWND box, const std::string &keyword)
     {
         SetControlText(box, kKeywordBox, keyword);
         PressButton(box, IDOK);
-        EXPECT_EQ(1u, WaitForExit(&helper));
-    }
-
-    /* count Helpers with their boxes open at once, all confirmed
-       together: every record whole in the file, none lost, one broadcast
-       each */
-    void ExpectConfirmedTogether(int count)
-    {
-        std::vector<Program> helpers(count);
-        std::vector<HWND> boxes(count);
-        std::vector<std::string> records;
-        for (int i = 0; i < count; i++)
-            ASSERT_TRUE(Start(&helpers[i], "C:\\Data\\file" + std::to_string(i) + ".txt"));
-        for (int i = 0; i < count; i++) {
-            boxes[i] = WaitForDialog(&helpers[i], kKeywordBox);
-            ASSERT_NE(nullptr, boxes[i]) << i;
-            std::string keyword = "keyword" + std::to_string(i);
-            SetControlText(boxes[i], kKeywordBox, keyword);
-            records.push_back(Record(keyword, "C:\\Data\\file" + std::to_string(i) + ".txt"));
-        }
-        for (int i = 0; i < count; i++)
-            PressButton(boxes[i], IDOK);
-
-        DWORD start = GetTickCount();
-        for (int i = 0; i < count; i++) {
-            DWORD spent = GetTickCount() - start;
-            DWORD left = spent < kWaitMs ? kWaitMs - spent : 0;
-            DWORD code = STILL_ACTIVE;
-            if (WaitForSingleObject(helpers[i].process, left) == WAIT_OBJECT_0) {
-                GetExitCodeProcess(helpers[i].process, &code);
-            } else {
-                HWND failed = WaitForMessageBox(&helpers[i], 0);
-                ADD_FAILURE() << "Helper " << i << " still open"
-                              << (failed != NULL ? ": " + ReadMessageBox(failed).text : "");
-            }
-            EXPECT_EQ(1u, code) << i;
-            EndProgram(&helpers[i]);
-        }
-
-        /* the file is the ten records, whole, in some order */
-        std::string content = Content(keywordFile);
-        std::vector<bool> seen(count, false);
-        size_t at = 0;
-        while (at < content.size()) {
-            int match = -1;
-            for (int i = 0; i < count && match < 0; i++) {
-                if (!seen[i] && content.compare(at, records[i].size(), records[i]) == 0)
-                    match = i;
-            }
-            ASSERT_GE(match, 0) << "no whole record at byte " << at << ":\n" << content;
-            seen[match] = true;
-            at += records[match].size();
-        }
-        for (int i = 0; i < count; i++)
-            EXPECT_TRUE(seen[i]) << "record " << i << " lost";
-        EXPECT_TRUE(BroadcastsSinceSetUp(count));
+        DWORD code = WaitForExit(&helper);
+        if (code != 1)
+            return ::testing::AssertionFailure() << "exit code " << (long)code;
+        return ::testing::AssertionSuccess();
     }
 };
 

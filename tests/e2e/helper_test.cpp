@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "driver.h"
+#include "tests/support/support.h"
 #include "helper_fixture.h"
 
 namespace {
@@ -29,7 +29,7 @@ TEST_F(HelperStart, WithoutArgumentShowsOnlyTheInformationBox)
     EXPECT_EQ(kAboutText, info.text);
     EXPECT_STREQ("information", IconName(info.icon));
     EXPECT_TRUE(info.hasOk && !info.hasCancel && !info.hasYes && !info.hasNo);
-    ExpectHiddenOwner(GetWindow(box, GW_OWNER));
+    EXPECT_TRUE(IsHiddenOwner(GetWindow(box, GW_OWNER)));
     EXPECT_EQ(nullptr, WaitForDialog(&helper, kKeywordBox, 0));
 
     PressButton(box, IDOK);
@@ -71,7 +71,7 @@ TEST_F(HelperRecord, OkAppendsTheExactRecordAndBroadcastsOnce)
 {
     HWND box = StartInputBox("C:\\Data\\memo.txt");
     ASSERT_NE(nullptr, box);
-    Confirm(box, "memo");
+    ASSERT_TRUE(Confirm(box, "memo"));
     std::string expected = "memo\r\nC:\\Data\\memo.txt\r\n\r\n";
     ASSERT_EQ(26u, expected.size());
     EXPECT_EQ(expected, Content(keywordFile));
@@ -101,7 +101,7 @@ TEST_F(HelperRecord, EveryTargetIsProposedAndRecordedAsReceived)
         SCOPED_TRACE(row.arguments);
         HWND box = StartInputBox(row.arguments);
         ASSERT_NE(nullptr, box);
-        ExpectInputBox(box, row.target, row.keyword);
+        EXPECT_TRUE(IsInputBox(box, row.target, row.keyword));
         /* Enter and the OK button both confirm */
         if (count % 2 == 0)
             PressButton(box, IDOK);
@@ -119,8 +119,8 @@ TEST_F(HelperRecord, DoubleByteKeywordAndTargetAreWrittenByteForByte)
 {
     HWND box = StartInputBox("\"C:\\Data\\ソフト 表\\表\"");
     ASSERT_NE(nullptr, box);
-    ExpectInputBox(box, "C:\\Data\\ソフト 表\\表", "表");
-    Confirm(box, "ソフト 能");
+    EXPECT_TRUE(IsInputBox(box, "C:\\Data\\ソフト 表\\表", "表"));
+    ASSERT_TRUE(Confirm(box, "ソフト 能"));
     EXPECT_EQ(std::string("\x83\x5c\x83\x74\x83\x67 \x94\x5c\r\n"
                           "C:\\Data\\\x83\x5c\x83\x74\x83\x67 \x95\x5c\\\x95\x5c\r\n\r\n"),
               Content(keywordFile));
@@ -133,7 +133,7 @@ TEST_F(HelperRecord, KeywordsOver255BytesAreCut)
         longer += (char)('a' + i % 26);
     HWND box = StartInputBox("C:\\Data\\memo.txt");
     ASSERT_NE(nullptr, box);
-    Confirm(box, longer);
+    ASSERT_TRUE(Confirm(box, longer));
     std::string expected = Record(longer.substr(0, 255), "C:\\Data\\memo.txt");
     EXPECT_EQ(expected, Content(keywordFile));
 
@@ -143,7 +143,7 @@ TEST_F(HelperRecord, KeywordsOver255BytesAreCut)
         wide += "表";
     box = StartInputBox("C:\\Data\\memo.txt");
     ASSERT_NE(nullptr, box);
-    Confirm(box, wide);
+    ASSERT_TRUE(Confirm(box, wide));
     expected += Record(wide.substr(0, 254), "C:\\Data\\memo.txt");
     EXPECT_EQ(expected, Content(keywordFile));
 }
@@ -153,7 +153,7 @@ TEST_F(HelperRecord, ALastLineWithoutCrLfIsContinued)
     ASSERT_TRUE(WriteFileBytes(keywordFile, "old\r\nC:\\old"));
     HWND box = StartInputBox("C:\\Data\\memo.txt");
     ASSERT_NE(nullptr, box);
-    Confirm(box, "memo");
+    ASSERT_TRUE(Confirm(box, "memo"));
     EXPECT_EQ("old\r\nC:\\oldmemo\r\nC:\\Data\\memo.txt\r\n\r\n", Content(keywordFile));
 }
 
@@ -164,8 +164,8 @@ TEST_F(HelperRecord, TargetsUpTo259BytesAreWrittenWholeLongerOnesNotAtAll)
     ASSERT_EQ(259u, target.size());
     HWND box = StartInputBox(target);
     ASSERT_NE(nullptr, box);
-    ExpectInputBox(box, target, component);
-    Confirm(box, "whole");
+    EXPECT_TRUE(IsInputBox(box, target, component));
+    ASSERT_TRUE(Confirm(box, "whole"));
     std::string expected = Record("whole", target);
     EXPECT_EQ(expected, Content(keywordFile));
 
@@ -175,7 +175,7 @@ TEST_F(HelperRecord, TargetsUpTo259BytesAreWrittenWholeLongerOnesNotAtAll)
     EXPECT_EQ(over, WindowText(box));
     SetControlText(box, kKeywordBox, "refused");
     PressButton(box, IDOK);
-    AnswerAppendFailed(box);
+    EXPECT_TRUE(AnswerAppendFailed(box));
     EXPECT_EQ(1u, WaitForExit(&helper));
     EXPECT_EQ(expected, Content(keywordFile));
     EXPECT_TRUE(BroadcastsSinceSetUp(2));
@@ -192,7 +192,7 @@ TEST_F(HelperFailure, MissingKeywordFileShowsTheBoxAndStaysMissing)
     ASSERT_NE(nullptr, box);
     SetControlText(box, kKeywordBox, "memo");
     PressButton(box, IDOK);
-    AnswerAppendFailed(box);
+    EXPECT_TRUE(AnswerAppendFailed(box));
     EXPECT_EQ(1u, WaitForExit(&helper));
     EXPECT_FALSE(FileExists(keywordFile));
     EXPECT_TRUE(BroadcastsSinceSetUp(1));
@@ -207,7 +207,7 @@ TEST_F(HelperFailure, ReadOnlyKeywordFileStaysUnchanged)
     ASSERT_NE(nullptr, box);
     SetControlText(box, kKeywordBox, "memo");
     PressButton(box, IDOK);
-    AnswerAppendFailed(box);
+    EXPECT_TRUE(AnswerAppendFailed(box));
     EXPECT_EQ(1u, WaitForExit(&helper));
     EXPECT_EQ(old, Content(keywordFile));
     EXPECT_TRUE(GetFileAttributesA(keywordFile.c_str()) & FILE_ATTRIBUTE_READONLY);
@@ -218,9 +218,59 @@ TEST_F(HelperFailure, ReadOnlyKeywordFileStaysUnchanged)
 
 class HelperTogether : public HelperTest {};
 
+/* ten Helpers with their boxes open at once, all confirmed together:
+   every record whole in the file, none lost, one broadcast each */
 TEST_F(HelperTogether, TenConfirmedAtOnceLeaveTenWholeRecords)
 {
-    ExpectConfirmedTogether(10);
+    const int kCount = 10;
+    std::vector<Program> helpers(kCount);
+    std::vector<HWND> boxes(kCount);
+    std::vector<std::string> records;
+    for (int i = 0; i < kCount; i++)
+        ASSERT_TRUE(Start(&helpers[i], "C:\\Data\\file" + std::to_string(i) + ".txt"));
+    for (int i = 0; i < kCount; i++) {
+        boxes[i] = WaitForDialog(&helpers[i], kKeywordBox);
+        ASSERT_NE(nullptr, boxes[i]) << i;
+        std::string keyword = "keyword" + std::to_string(i);
+        SetControlText(boxes[i], kKeywordBox, keyword);
+        records.push_back(Record(keyword, "C:\\Data\\file" + std::to_string(i) + ".txt"));
+    }
+    for (int i = 0; i < kCount; i++)
+        PressButton(boxes[i], IDOK);
+
+    DWORD start = GetTickCount();
+    for (int i = 0; i < kCount; i++) {
+        DWORD spent = GetTickCount() - start;
+        DWORD left = spent < kWaitMs ? kWaitMs - spent : 0;
+        DWORD code = STILL_ACTIVE;
+        if (WaitForSingleObject(helpers[i].process, left) == WAIT_OBJECT_0) {
+            GetExitCodeProcess(helpers[i].process, &code);
+        } else {
+            HWND failed = WaitForMessageBox(&helpers[i], 0);
+            ADD_FAILURE() << "Helper " << i << " still open"
+                          << (failed != NULL ? ": " + ReadMessageBox(failed).text : "");
+        }
+        EXPECT_EQ(1u, code) << i;
+        EndProgram(&helpers[i]);
+    }
+
+    /* the file is the ten records, whole, in some order */
+    std::string content = Content(keywordFile);
+    std::vector<bool> seen(kCount, false);
+    size_t at = 0;
+    while (at < content.size()) {
+        int match = -1;
+        for (int i = 0; i < kCount && match < 0; i++) {
+            if (!seen[i] && content.compare(at, records[i].size(), records[i]) == 0)
+                match = i;
+        }
+        ASSERT_GE(match, 0) << "no whole record at byte " << at << ":\n" << content;
+        seen[match] = true;
+        at += records[match].size();
+    }
+    for (int i = 0; i < kCount; i++)
+        EXPECT_TRUE(seen[i]) << "record " << i << " lost";
+    EXPECT_TRUE(BroadcastsSinceSetUp(kCount));
 }
 
 TEST_F(HelperTogether, HungWindowDoesNotKeepHelperOpen)
@@ -246,20 +296,6 @@ TEST_F(HelperTogether, HungWindowDoesNotKeepHelperOpen)
     /* the responsive main program still had the notice */
     EXPECT_TRUE(BroadcastsSinceSetUp(1));
     EndProgram(&hung);
-}
-
-/* the build's setup media carries Helper for the install to copy */
-
-TEST(HelperMedia, SetupMediaCarriesAByteCopyOfHelper)
-{
-    std::string media = TestRoot() + "media\\";
-    ASSERT_TRUE(BuildMedia(media));
-    std::string built, copied;
-    ASSERT_TRUE(ReadFileBytes(BinFile("Helper.exe"), &built));
-    ASSERT_TRUE(ReadFileBytes(media + "Helper.ex_", &copied));
-    EXPECT_FALSE(built.empty());
-    EXPECT_TRUE(built == copied) << "Helper.ex_ differs from Helper.exe";
-    DeleteTree(TestRoot());
 }
 
 } // namespace

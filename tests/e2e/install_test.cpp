@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "driver.h"
+#include "tests/support/support.h"
 #include "setup_fixture.h"
 
 namespace {
@@ -20,54 +20,6 @@ protected:
         SetControlText(wizard, kFolderEdit, folder);
         PressButton(wizard, IDOK);
     }
-
-    /* the completion box, then Setup ends with 0 */
-    void ExpectCompleted()
-    {
-        AnswerBox(kInstalled, IconInformation, IDOK);
-        EXPECT_EQ(0u, WaitForExit(&setup));
-    }
-
-    void ExpectStillOnFolderPage()
-    {
-        EXPECT_TRUE(IsRunning(&setup));
-        EXPECT_TRUE(IsWindowVisible(wizard));
-        EXPECT_TRUE(IsControlVisible(wizard, kFolderEdit));
-        EXPECT_EQ(kFolderPrompt, ControlText(wizard, kPageMessage));
-    }
-
-    void ExpectProductFiles(const std::string &folder)
-    {
-        std::string data;
-        for (int i = 0; i < MediaFileCount; i++) {
-            SCOPED_TRACE(kInstalledNames[i]);
-            ASSERT_TRUE(ReadFileBytes(folder + kInstalledNames[i], &data));
-            std::string source;
-            ASSERT_TRUE(ReadFileBytes(media + MediaName(i), &source));
-            EXPECT_TRUE(data == source) << "not a byte copy of " << MediaName(i);
-        }
-        ASSERT_TRUE(ReadFileBytes(folder + "NoTitle.set", &data));
-        EXPECT_EQ("", data);
-    }
-
-    void ExpectRecord(const std::string &folder)
-    {
-        std::string path;
-        DWORD version = 0;
-        EXPECT_TRUE(ReadString(HKEY_CURRENT_USER, kSetupKey, "InstallPath", &path));
-        EXPECT_EQ(folder + '\0', path);
-        EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, kSetupKey, "Version", &version));
-        EXPECT_EQ(130u, version);
-        std::string command;
-        EXPECT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", &command));
-        EXPECT_EQ("\"" + folder + "Setup.exe\"" + '\0', command);
-    }
-
-    void ExpectNothingRecorded()
-    {
-        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
-        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
-    }
 };
 
 TEST_F(Install, FirstContinueOnlyShowsTheFolderPage)
@@ -75,26 +27,21 @@ TEST_F(Install, FirstContinueOnlyShowsTheFolderPage)
     ASSERT_TRUE(StartSetup());
     wizard = WaitForWizard();
     ASSERT_NE(nullptr, wizard);
-    SaveShot(wizard, "wizard-install-welcome");
     EXPECT_FALSE(IsControlVisible(wizard, kFolderEdit));
     EXPECT_FALSE(IsControlVisible(wizard, kBrowse));
 
     PressButton(wizard, IDOK);
-    DWORD start = GetTickCount();
-    while (!IsControlVisible(wizard, kFolderEdit) && GetTickCount() - start < kWaitMs)
-        Sleep(50);
-    EXPECT_TRUE(IsControlVisible(wizard, kFolderEdit));
+    EXPECT_TRUE(WaitForControlShown(wizard, kFolderEdit));
     EXPECT_TRUE(IsControlVisible(wizard, kBrowse));
     EXPECT_FALSE(IsControlVisible(wizard, kUninstallNote));
     EXPECT_EQ(kDefaultFolder, ControlText(wizard, kFolderEdit));
     EXPECT_EQ(kFolderPrompt, ControlText(wizard, kPageMessage));
     EXPECT_EQ("Setup", ControlText(wizard, kModeWord));
-    SaveShot(wizard, "wizard-install-folder");
 
     /* nothing happened yet */
     EXPECT_EQ(nullptr, WaitForMessageBox(&setup, 500));
     EXPECT_FALSE(FolderExists(kDefaultFolder));
-    ExpectNothingRecorded();
+    EXPECT_TRUE(NothingRecorded());
 }
 
 TEST_F(Install, TwoLevelsOfMissingFolderAfterOneQuestion)
@@ -104,25 +51,23 @@ TEST_F(Install, TwoLevelsOfMissingFolderAfterOneQuestion)
     Continue(folder);
     HWND question = WaitForMessageBox(&setup);
     ASSERT_NE(nullptr, question);
-    SaveShot(question, "box-create-folder");
-    ExpectBox(question, kCreateQuestion, IconQuestion, 1);
+    EXPECT_TRUE(IsSetupBox(question, kCreateQuestion, IconQuestion, MB_YESNO));
     PressButton(question, IDYES);
     ASSERT_TRUE(WaitForWindowGone(question));
 
     HWND done = WaitForMessageBox(&setup);
     ASSERT_NE(nullptr, done);
-    SaveShot(done, "box-install-complete");
-    ExpectBox(done, kInstalled, IconInformation);
+    EXPECT_TRUE(IsSetupBox(done, kInstalled, IconInformation));
     EXPECT_TRUE(IsRunning(&setup)) << "the completion box is shown before the end";
     PressButton(done, IDOK);
     EXPECT_EQ(0u, WaitForExit(&setup));
 
     EXPECT_TRUE(FolderExists(folder));
-    ExpectProductFiles(folder);
+    EXPECT_TRUE(HasProductFiles(folder));
     std::string keywords;
     ASSERT_TRUE(ReadFileBytes(folder + "!Default.kws", &keywords));
     EXPECT_EQ("", keywords);
-    ExpectRecord(folder);
+    EXPECT_TRUE(HasRecord(folder));
     std::string name;
     EXPECT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", &name));
     EXPECT_EQ(std::string("Veskaro Quorvane") + '\0', name);
@@ -144,13 +89,12 @@ TEST_F(Install, ShortTextIsRefusedAndTheWizardStays)
         Continue(text);
         HWND box = WaitForMessageBox(&setup);
         ASSERT_NE(nullptr, box);
-        SaveShot(box, "box-folder-prompt");
-        ExpectBox(box, kFolderPrompt, IconWarning);
+        EXPECT_TRUE(IsSetupBox(box, kFolderPrompt, IconWarning));
         PressButton(box, IDOK);
         ASSERT_TRUE(WaitForWindowGone(box));
-        ExpectStillOnFolderPage();
+        EXPECT_TRUE(StillOnFolderPage());
     }
-    ExpectNothingRecorded();
+    EXPECT_TRUE(NothingRecorded());
 }
 
 TEST_F(Install, DeclinedCreationLeavesNoFolder)
@@ -158,15 +102,15 @@ TEST_F(Install, DeclinedCreationLeavesNoFolder)
     std::string folder = TestRoot() + "NotWanted\\";
     OpenFolderPage();
     Continue(folder);
-    AnswerBox(kCreateQuestion, IconQuestion, IDNO);
-    ExpectStillOnFolderPage();
+    ASSERT_TRUE(AnswerBox(kCreateQuestion, IconQuestion, IDNO));
+    EXPECT_TRUE(StillOnFolderPage());
     EXPECT_FALSE(FolderExists(folder));
-    ExpectNothingRecorded();
+    EXPECT_TRUE(NothingRecorded());
 
     /* a second try on the same page works */
     Continue(folder);
-    AnswerBox(kCreateQuestion, IconQuestion, IDYES);
-    ExpectCompleted();
+    ASSERT_TRUE(AnswerBox(kCreateQuestion, IconQuestion, IDYES));
+    ASSERT_TRUE(EndsWithBox(kInstalled, IconInformation, 0));
     EXPECT_TRUE(FileExists(folder + "Quorvane.exe"));
 }
 
@@ -176,25 +120,24 @@ TEST_F(Install, FailedCreationKeepsTheFolderPage)
     OpenFolderPage();
     /* through an existing file: no folder can be made there */
     Continue(TestRoot() + "plain.txt\\sub\\");
-    AnswerBox(kCreateQuestion, IconQuestion, IDYES);
+    ASSERT_TRUE(AnswerBox(kCreateQuestion, IconQuestion, IDYES));
     HWND box = WaitForMessageBox(&setup);
     ASSERT_NE(nullptr, box);
-    SaveShot(box, "box-create-failed");
-    ExpectBox(box, kCreateFailed, IconError);
+    EXPECT_TRUE(IsSetupBox(box, kCreateFailed, IconError));
     PressButton(box, IDOK);
     ASSERT_TRUE(WaitForWindowGone(box));
-    ExpectStillOnFolderPage();
-    ExpectNothingRecorded();
+    EXPECT_TRUE(StillOnFolderPage());
+    EXPECT_TRUE(NothingRecorded());
 }
 
 TEST_F(Install, RelativeFolderIsMadeBelowTheMedia)
 {
     OpenFolderPage();
     Continue("abc");
-    AnswerBox(kCreateQuestion, IconQuestion, IDYES);
-    ExpectCompleted();
-    ExpectProductFiles(media + "abc\\");
-    ExpectRecord("abc\\");
+    ASSERT_TRUE(AnswerBox(kCreateQuestion, IconQuestion, IDYES));
+    ASSERT_TRUE(EndsWithBox(kInstalled, IconInformation, 0));
+    EXPECT_TRUE(HasProductFiles(media + "abc\\"));
+    EXPECT_TRUE(HasRecord("abc\\"));
 }
 
 TEST_F(Install, FolderWithoutBackslashIsRecordedWithOne)
@@ -204,9 +147,9 @@ TEST_F(Install, FolderWithoutBackslashIsRecordedWithOne)
     OpenFolderPage();
     Continue(folder);
     /* an existing folder: no question */
-    ExpectCompleted();
-    ExpectProductFiles(folder + "\\");
-    ExpectRecord(folder + "\\");
+    ASSERT_TRUE(EndsWithBox(kInstalled, IconInformation, 0));
+    EXPECT_TRUE(HasProductFiles(folder + "\\"));
+    EXPECT_TRUE(HasRecord(folder + "\\"));
 }
 
 TEST_F(Install, DoubleByteFolderGetsItsOwnBackslash)
@@ -215,10 +158,10 @@ TEST_F(Install, DoubleByteFolderGetsItsOwnBackslash)
     std::string folder = TestRoot() + "表";
     OpenFolderPage();
     Continue(folder);
-    AnswerBox(kCreateQuestion, IconQuestion, IDYES);
-    ExpectCompleted();
-    ExpectProductFiles(folder + "\\");
-    ExpectRecord(folder + "\\");
+    ASSERT_TRUE(AnswerBox(kCreateQuestion, IconQuestion, IDYES));
+    ASSERT_TRUE(EndsWithBox(kInstalled, IconInformation, 0));
+    EXPECT_TRUE(HasProductFiles(folder + "\\"));
+    EXPECT_TRUE(HasRecord(folder + "\\"));
     EXPECT_FALSE(FileExists(folder + "Quorvane.exe"));
 }
 
@@ -232,11 +175,11 @@ TEST_F(Install, ExistingKeywordFileIsKept)
     ASSERT_TRUE(WriteFileBytes(folder + "Quorvane.exe", "older program"));
     OpenFolderPage();
     Continue(folder);
-    ExpectCompleted();
+    ASSERT_TRUE(EndsWithBox(kInstalled, IconInformation, 0));
     std::string data;
     ASSERT_TRUE(ReadFileBytes(folder + "!Default.kws", &data));
     EXPECT_EQ(keywords, data);
-    ExpectProductFiles(folder);
+    EXPECT_TRUE(HasProductFiles(folder));
 }
 
 TEST_F(Install, OverlongFolderIsRefusedBeforeAnythingIsMade)
@@ -246,18 +189,18 @@ TEST_F(Install, OverlongFolderIsRefusedBeforeAnythingIsMade)
     ASSERT_EQ(248u, folder.size());
     OpenFolderPage();
     Continue(folder);
-    AnswerBox(kFolderPrompt, IconWarning, IDOK);
-    ExpectStillOnFolderPage();
+    ASSERT_TRUE(AnswerBox(kFolderPrompt, IconWarning, IDOK));
+    EXPECT_TRUE(StillOnFolderPage());
     EXPECT_FALSE(FolderExists(folder));
-    ExpectNothingRecorded();
+    EXPECT_TRUE(NothingRecorded());
 
     /* one byte less fits */
     std::string fits = TestRoot() + std::string(236, 'a') + "\\";
     Continue(fits);
-    AnswerBox(kCreateQuestion, IconQuestion, IDYES);
-    ExpectCompleted();
-    ExpectProductFiles(fits);
-    ExpectRecord(fits);
+    ASSERT_TRUE(AnswerBox(kCreateQuestion, IconQuestion, IDYES));
+    ASSERT_TRUE(EndsWithBox(kInstalled, IconInformation, 0));
+    EXPECT_TRUE(HasProductFiles(fits));
+    EXPECT_TRUE(HasRecord(fits));
 }
 
 TEST_F(Install, MissingHelperOnTheMediaIsFatal)
@@ -266,13 +209,8 @@ TEST_F(Install, MissingHelperOnTheMediaIsFatal)
     std::string folder = TestRoot() + "Broken\\";
     OpenFolderPage();
     Continue(folder);
-    AnswerBox(kCreateQuestion, IconQuestion, IDYES);
-    HWND box = WaitForMessageBox(&setup);
-    ASSERT_NE(nullptr, box);
-    SaveShot(box, "box-fatal");
-    ExpectBox(box, kFatal, IconError);
-    PressButton(box, IDOK);
-    EXPECT_EQ(0xFFFFFFFFu, WaitForExit(&setup));
+    ASSERT_TRUE(AnswerBox(kCreateQuestion, IconQuestion, IDYES));
+    ASSERT_TRUE(EndsWithBox(kFatal, IconError, 0xFFFFFFFF));
 
     /* the five files before it were copied; nothing else happened */
     for (int i = 0; i < 5; i++)
@@ -280,7 +218,7 @@ TEST_F(Install, MissingHelperOnTheMediaIsFatal)
     EXPECT_FALSE(FileExists(folder + "Helper.exe"));
     EXPECT_FALSE(FileExists(folder + "NoTitle.set"));
     EXPECT_FALSE(FileExists(folder + "!Default.kws"));
-    ExpectNothingRecorded();
+    EXPECT_TRUE(NothingRecorded());
 }
 
 TEST_F(Install, TypedTextWinsOverTheBrowser)
@@ -288,24 +226,17 @@ TEST_F(Install, TypedTextWinsOverTheBrowser)
     OpenFolderPage();
     PressButton(wizard, kBrowse);
     /* the shell's folder browser, owned by the wizard */
-    HWND browser = NULL;
-    DWORD start = GetTickCount();
-    while (browser == NULL && GetTickCount() - start < kWaitMs) {
-        HWND found = WaitForDialog(&setup, IDOK, 200);
-        if (found != NULL && found != wizard)
-            browser = found;
-    }
+    HWND browser = WaitForOtherDialog(&setup, wizard, IDOK);
     ASSERT_NE(nullptr, browser);
-    SaveShot(browser, "folder-browser");
     PressButton(browser, IDCANCEL);
     ASSERT_TRUE(WaitForWindowGone(browser));
     EXPECT_EQ(kDefaultFolder, ControlText(wizard, kFolderEdit)) << "a cancelled browser changes nothing";
 
     std::string folder = TestRoot() + "Typed\\";
     Continue(folder);
-    AnswerBox(kCreateQuestion, IconQuestion, IDYES);
-    ExpectCompleted();
-    ExpectRecord(folder);
+    ASSERT_TRUE(AnswerBox(kCreateQuestion, IconQuestion, IDYES));
+    ASSERT_TRUE(EndsWithBox(kInstalled, IconInformation, 0));
+    EXPECT_TRUE(HasRecord(folder));
 }
 
 TEST_F(Install, CompletedRunOpensTheFolder)
@@ -314,8 +245,7 @@ TEST_F(Install, CompletedRunOpensTheFolder)
     ASSERT_TRUE(MakeFreshFolder(folder));
     OpenFolderPage();
     Continue(folder);
-    AnswerBox(kInstalled, IconInformation, IDOK);
-    EXPECT_EQ(0u, WaitForExit(&setup));
+    ASSERT_TRUE(EndsWithBox(kInstalled, IconInformation, 0));
     /* the shell's window on the folder runs on in Setup's job */
     EXPECT_GE(JobProcessCount(&setup), 1);
 }

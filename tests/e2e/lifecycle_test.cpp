@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "driver.h"
+#include "tests/support/support.h"
 #include "setup_fixture.h"
 
 namespace {
@@ -16,9 +16,10 @@ const char kCancelQuestion[] =
     "セットアップはまだ完了していません。セットアップを中止しますか?";
 const char kCancelled[] = "セットアップを中止しました。";
 
-#define VERB "キーワードの割り当て(&K)..."
-const char *const kVerbKeys[] = {
-    "*\\shell\\" VERB, "Directory\\shell\\" VERB, "Drive\\shell\\" VERB,
+/* the verb keys, spelled here as the main program writes them */
+const char kVerb[] = "\\shell\\キーワードの割り当て(&K)...";
+const std::string kVerbKeys[] = {
+    std::string("*") + kVerb, std::string("Directory") + kVerb, std::string("Drive") + kVerb,
 };
 
 const char *const kProgramFiles[] = {
@@ -47,18 +48,42 @@ protected:
 
     void AddVerbKeys()
     {
-        for (const char *key : kVerbKeys) {
-            std::string command = std::string(key) + "\\Command";
+        for (const std::string &key : kVerbKeys) {
+            std::string command = key + "\\Command";
             ASSERT_TRUE(WriteString(HKEY_CLASSES_ROOT, command.c_str(), "",
                                     "\"C:\\Tools\\Helper.exe\" \"%1\""));
         }
     }
 
-    void ExpectKeywordsKept(const std::string &folder)
+    ::testing::AssertionResult KeywordsKept(const std::string &folder)
     {
         std::string data;
-        ASSERT_TRUE(ReadFileBytes(folder + "!Default.kws", &data));
-        EXPECT_EQ(Keywords(), data);
+        if (!ReadFileBytes(folder + "!Default.kws", &data))
+            return ::testing::AssertionFailure() << "the keyword file is gone";
+        if (data != Keywords())
+            return ::testing::AssertionFailure() << "the keyword file holds " << data;
+        return ::testing::AssertionSuccess();
+    }
+
+    /* one run of the wizard through its operation, ending with its box */
+    ::testing::AssertionResult RunThrough(const std::string &folder, const char *doneText)
+    {
+        if (!StartSetup() || (wizard = WaitForWizard()) == NULL)
+            return ::testing::AssertionFailure() << "no wizard";
+        PressButton(wizard, IDOK);
+        if (doneText == kInstalled) {
+            if (!WaitForControlShown(wizard, kFolderEdit))
+                return ::testing::AssertionFailure() << "no folder page";
+            SetControlText(wizard, kFolderEdit, folder);
+            PressButton(wizard, IDOK);
+            if (!FolderExists(folder)) {
+                ::testing::AssertionResult question =
+                    AnswerBox(kCreateQuestion, IconQuestion, IDYES);
+                if (!question)
+                    return question;
+            }
+        }
+        return EndsWithBox(doneText, IconInformation, 0);
     }
 };
 
@@ -71,30 +96,14 @@ TEST_F(Lifecycle, UpdateRewritesFilesAndKeepsOptionsAndKeywords)
     EXPECT_EQ("Quorvane のアップデートを開始します。", ControlText(wizard, kPageMessage));
     EXPECT_FALSE(IsControlVisible(wizard, kUninstallNote));
     EXPECT_FALSE(IsControlVisible(wizard, kFolderEdit));
-    SaveShot(wizard, "wizard-update");
     ASSERT_TRUE(WriteFileBytes(folder + "Quorvane.GID", "help index"));
 
     PressButton(wizard, IDOK);
-    HWND box = WaitForMessageBox(&setup);
-    ASSERT_NE(nullptr, box);
-    SaveShot(box, "box-update-complete");
-    ExpectBox(box, kUpdated, IconInformation);
-    PressButton(box, IDOK);
-    EXPECT_EQ(0u, WaitForExit(&setup));
+    ASSERT_TRUE(EndsWithBox(kUpdated, IconInformation, 0));
 
-    const char *installed[] = {"Quorvane.exe", "Quorvane.hlp", "Quorvane.cnt",
-                               "Readme.txt", "Setup.exe", "Helper.exe"};
-    for (int i = 0; i < MediaFileCount; i++) {
-        std::string data, source;
-        ASSERT_TRUE(ReadFileBytes(folder + installed[i], &data));
-        ASSERT_TRUE(ReadFileBytes(media + MediaName(i), &source));
-        EXPECT_TRUE(data == source) << installed[i] << " not rewritten";
-    }
-    std::string data;
-    ASSERT_TRUE(ReadFileBytes(folder + "NoTitle.set", &data));
-    EXPECT_EQ("", data);
+    EXPECT_TRUE(HasProductFiles(folder));
     EXPECT_FALSE(FileExists(folder + "Quorvane.GID"));
-    ExpectKeywordsKept(folder);
+    EXPECT_TRUE(KeywordsKept(folder));
     EXPECT_TRUE(FileExists(folder + "Other.txt"));
 
     DWORD value = 0;
@@ -119,8 +128,7 @@ TEST_F(Lifecycle, UpdateOfATooLongRecordedFolderEndsBeforeCopying)
     RecordInstallation(129, folder);
     OpenWizard();
     PressButton(wizard, IDOK);
-    AnswerBox(kFatal, IconError, IDOK);
-    EXPECT_EQ(0xFFFFFFFFu, WaitForExit(&setup));
+    ASSERT_TRUE(EndsWithBox(kFatal, IconError, 0xFFFFFFFF));
     DWORD version = 0;
     EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, kSetupKey, "Version", &version));
     EXPECT_EQ(129u, version);
@@ -139,27 +147,21 @@ TEST_F(Lifecycle, UninstallRemovesProgramFilesAndKeys)
     EXPECT_EQ("Quorvane をシステムから削除します。", ControlText(wizard, kPageMessage));
     EXPECT_TRUE(IsControlVisible(wizard, kUninstallNote));
     EXPECT_FALSE(IsControlVisible(wizard, kFolderEdit));
-    SaveShot(wizard, "wizard-uninstall");
     PressButton(wizard, IDOK);
-    HWND box = WaitForMessageBox(&setup);
-    ASSERT_NE(nullptr, box);
-    SaveShot(box, "box-uninstall-complete");
-    ExpectBox(box, kUninstalled, IconInformation);
-    PressButton(box, IDOK);
-    EXPECT_EQ(0u, WaitForExit(&setup));
+    ASSERT_TRUE(EndsWithBox(kUninstalled, IconInformation, 0));
 
     for (const char *name : kProgramFiles)
         EXPECT_FALSE(FileExists(folder + name)) << name;
     EXPECT_TRUE(FileExists(folder + "Setup.exe"));
     EXPECT_TRUE(FileExists(folder + "Other.txt"));
-    ExpectKeywordsKept(folder);
+    EXPECT_TRUE(KeywordsKept(folder));
     EXPECT_TRUE(FolderExists(folder));
 
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software\\Veskaro"));
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software\\Veskaro\\Other"));
-    for (const char *key : kVerbKeys)
-        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, key)) << key;
+    for (const std::string &key : kVerbKeys)
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, key.c_str())) << key;
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     /* the folder is opened for what is left */
     EXPECT_GE(JobProcessCount(&setup), 1);
@@ -171,8 +173,7 @@ TEST_F(Lifecycle, UninstallOfFilesDeletedByHandStillSucceeds)
     RecordInstallation(130, folder);
     OpenWizard();
     PressButton(wizard, IDOK);
-    AnswerBox(kUninstalled, IconInformation, IDOK);
-    EXPECT_EQ(0u, WaitForExit(&setup));
+    ASSERT_TRUE(EndsWithBox(kUninstalled, IconInformation, 0));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
 }
 
@@ -184,14 +185,13 @@ TEST_F(Lifecycle, KeyWithAnUnknownSubkeyStaysAndTheRestGoes)
     ASSERT_TRUE(CreateKey(HKEY_CURRENT_USER, "Software\\Veskaro\\Quorvane\\Main\\Extra"));
     OpenWizard();
     PressButton(wizard, IDOK);
-    AnswerBox(kUninstalled, IconInformation, IDOK);
-    EXPECT_EQ(0u, WaitForExit(&setup));
+    ASSERT_TRUE(EndsWithBox(kUninstalled, IconInformation, 0));
 
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kMainKey));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kOptionKey));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSetupKey));
-    for (const char *key : kVerbKeys)
-        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, key)) << key;
+    for (const std::string &key : kVerbKeys)
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, key.c_str())) << key;
     EXPECT_FALSE(FileExists(folder + "Quorvane.exe"));
 }
 
@@ -199,16 +199,13 @@ TEST_F(Lifecycle, CancelAnsweredNoKeepsThePage)
 {
     OpenWizard();
     PressButton(wizard, IDOK); /* to the folder page */
-    DWORD start = GetTickCount();
-    while (!IsControlVisible(wizard, kFolderEdit) && GetTickCount() - start < kWaitMs)
-        Sleep(50);
+    ASSERT_TRUE(WaitForControlShown(wizard, kFolderEdit));
     SetControlText(wizard, kFolderEdit, "D:\\Typed\\");
 
     PressButton(wizard, IDCANCEL);
     HWND question = WaitForMessageBox(&setup);
     ASSERT_NE(nullptr, question);
-    SaveShot(question, "box-cancel-question");
-    ExpectBox(question, kCancelQuestion, IconQuestion, 1);
+    EXPECT_TRUE(IsSetupBox(question, kCancelQuestion, IconQuestion, MB_YESNO));
     PressButton(question, IDNO);
     ASSERT_TRUE(WaitForWindowGone(question));
     EXPECT_TRUE(IsRunning(&setup));
@@ -217,9 +214,9 @@ TEST_F(Lifecycle, CancelAnsweredNoKeepsThePage)
 
     /* Esc and the close box ask the same */
     PressEscape(wizard);
-    AnswerBox(kCancelQuestion, IconQuestion, IDNO);
+    ASSERT_TRUE(AnswerBox(kCancelQuestion, IconQuestion, IDNO));
     PressClose(wizard);
-    AnswerBox(kCancelQuestion, IconQuestion, IDNO);
+    ASSERT_TRUE(AnswerBox(kCancelQuestion, IconQuestion, IDNO));
     EXPECT_TRUE(IsRunning(&setup));
     EXPECT_EQ("D:\\Typed\\", ControlText(wizard, kFolderEdit));
 }
@@ -235,13 +232,8 @@ TEST_F(Lifecycle, CancelAnsweredYesEndsWithNothingInstalled)
             LayOutInstallation(folder, (DWORD)version);
         OpenWizard();
         PressClose(wizard);
-        AnswerBox(kCancelQuestion, IconQuestion, IDYES);
-        HWND box = WaitForMessageBox(&setup);
-        ASSERT_NE(nullptr, box);
-        SaveShot(box, "box-cancelled");
-        ExpectBox(box, kCancelled, IconInformation);
-        PressButton(box, IDOK);
-        EXPECT_EQ(0u, WaitForExit(&setup));
+        ASSERT_TRUE(AnswerBox(kCancelQuestion, IconQuestion, IDYES));
+        ASSERT_TRUE(EndsWithBox(kCancelled, IconInformation, 0));
         /* nothing done, and no folder opened */
         EXPECT_EQ(0, JobProcessCount(&setup));
         if (version == 0) {
@@ -258,30 +250,11 @@ TEST_F(Lifecycle, CancelAnsweredYesEndsWithNothingInstalled)
     }
 }
 
-/* one run of the wizard through its operation, ending with its box */
-void RunThrough(Lifecycle *test, const std::string &folder, const char *doneText)
-{
-    ASSERT_TRUE(test->StartSetup());
-    HWND wizard = test->WaitForWizard();
-    ASSERT_NE(nullptr, wizard);
-    PressButton(wizard, IDOK);
-    if (doneText == kInstalled) {
-        DWORD start = GetTickCount();
-        while (!IsControlVisible(wizard, kFolderEdit) && GetTickCount() - start < kWaitMs)
-            Sleep(50);
-        SetControlText(wizard, kFolderEdit, folder);
-        PressButton(wizard, IDOK);
-        if (!FolderExists(folder))
-            test->AnswerBox(kCreateQuestion, IconQuestion, IDYES);
-    }
-    test->AnswerBox(doneText, IconInformation, IDOK);
-    EXPECT_EQ(0u, WaitForExit(&test->setup));
-}
 
 TEST_F(Lifecycle, InstallUpdateUninstallInstallInADoubleByteFolder)
 {
     std::string folder = TestRoot() + "ソフト\\表\\";
-    RunThrough(this, folder, kInstalled);
+    ASSERT_TRUE(RunThrough(folder, kInstalled));
     EXPECT_TRUE(FileExists(folder + "Helper.exe"));
     EXPECT_TRUE(FileExists(folder + "!Default.kws"));
     ASSERT_TRUE(WriteFileBytes(folder + "!Default.kws", Keywords()));
@@ -289,23 +262,23 @@ TEST_F(Lifecycle, InstallUpdateUninstallInstallInADoubleByteFolder)
     /* an older version recorded: this Setup updates */
     ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kSetupKey, "Version", 129));
     ASSERT_TRUE(WriteFileBytes(folder + "Quorvane.exe", "stale"));
-    RunThrough(this, folder, kUpdated);
+    ASSERT_TRUE(RunThrough(folder, kUpdated));
     std::string data;
     ASSERT_TRUE(ReadFileBytes(folder + "Quorvane.exe", &data));
     EXPECT_EQ(MediaContent("Quorvane.ex_"), data);
-    ExpectKeywordsKept(folder);
+    EXPECT_TRUE(KeywordsKept(folder));
 
-    RunThrough(this, folder, kUninstalled);
+    ASSERT_TRUE(RunThrough(folder, kUninstalled));
     EXPECT_FALSE(FileExists(folder + "Quorvane.exe"));
     EXPECT_FALSE(FileExists(folder + "Helper.exe"));
     EXPECT_TRUE(FileExists(folder + "Setup.exe"));
-    ExpectKeywordsKept(folder);
+    EXPECT_TRUE(KeywordsKept(folder));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 
     /* installing again into the same folder keeps the user's keywords */
-    RunThrough(this, folder, kInstalled);
-    ExpectKeywordsKept(folder);
+    ASSERT_TRUE(RunThrough(folder, kInstalled));
+    EXPECT_TRUE(KeywordsKept(folder));
     EXPECT_TRUE(FileExists(folder + "Quorvane.exe"));
     std::string path;
     EXPECT_TRUE(ReadString(HKEY_CURRENT_USER, kSetupKey, "InstallPath", &path));

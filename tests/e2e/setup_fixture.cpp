@@ -31,9 +31,6 @@ const char *const kInstalledNames[MediaFileCount] = {
 
 void SetupTest::SetUp()
 {
-    setup.process = NULL;
-    setup.job = NULL;
-    setup.pid = 0;
     ResetProductRegistry();
     DeleteTree(TestRoot());
     ASSERT_FALSE(FolderExists(TestRoot())) << "a leftover test folder cannot be deleted";
@@ -76,11 +73,10 @@ void SetupTest::OpenWizard()
 void SetupTest::OpenFolderPage()
 {
     OpenWizard();
+    if (wizard == NULL)
+        return;
     PressButton(wizard, IDOK);
-    DWORD start = GetTickCount();
-    while (!IsControlVisible(wizard, kFolderEdit) && GetTickCount() - start < kWaitMs)
-        Sleep(50);
-    ASSERT_TRUE(IsControlVisible(wizard, kFolderEdit));
+    ASSERT_TRUE(WaitForControlShown(wizard, kFolderEdit));
 }
 
 void SetupTest::RecordInstallation(DWORD version, const std::string &path)
@@ -89,24 +85,104 @@ void SetupTest::RecordInstallation(DWORD version, const std::string &path)
     ASSERT_TRUE(WriteString(HKEY_CURRENT_USER, kSetupKey, "InstallPath", path));
 }
 
-void SetupTest::ExpectBox(HWND box, const char *text, BoxIcon icon, int yesNo)
+::testing::AssertionResult SetupTest::IsSetupBox(HWND box, const char *text, BoxIcon icon,
+                                                 UINT buttons)
 {
-    MessageBoxInfo info = ReadMessageBox(box);
-    EXPECT_EQ(kSetupCaption, info.caption);
-    EXPECT_EQ(text, info.text);
-    EXPECT_STREQ(IconName(icon), IconName(info.icon));
-    if (yesNo) {
-        EXPECT_TRUE(info.hasYes && info.hasNo && !info.hasOk);
-    } else {
-        EXPECT_TRUE(info.hasOk && !info.hasYes && !info.hasNo && !info.hasCancel);
-    }
+    return IsBox(box, kSetupCaption, text, icon, buttons);
 }
 
-void SetupTest::AnswerBox(const char *text, BoxIcon icon, int button)
+::testing::AssertionResult SetupTest::AnswerBox(const char *text, BoxIcon icon, int button)
 {
+    UINT buttons = button == IDYES || button == IDNO           ? MB_YESNO
+                   : button == IDRETRY || button == IDCANCEL ? MB_RETRYCANCEL
+                                                             : MB_OK;
     HWND box = WaitForMessageBox(&setup);
-    ASSERT_NE(nullptr, box) << "no box: " << text;
-    ExpectBox(box, text, icon, button == IDYES || button == IDNO);
+    ::testing::AssertionResult result = IsSetupBox(box, text, icon, buttons);
+    if (box == NULL)
+        return result;
     PressButton(box, button);
-    ASSERT_TRUE(WaitForWindowGone(box));
+    if (!WaitForWindowGone(box))
+        return ::testing::AssertionFailure() << "the box for \"" << text << "\" stays";
+    return result;
+}
+
+::testing::AssertionResult EndedWith(DWORD code, DWORD expected)
+{
+    if (code == expected)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "exit code 0x" << std::hex << code
+                                         << ", expected 0x" << expected;
+}
+
+::testing::AssertionResult SetupTest::EndsWithBox(const char *text, BoxIcon icon,
+                                                  DWORD exitCode)
+{
+    ::testing::AssertionResult box = AnswerBox(text, icon, IDOK);
+    if (!box)
+        return box;
+    return EndedWith(WaitForExit(&setup), exitCode);
+}
+
+::testing::AssertionResult SetupTest::EndsInReadError()
+{
+    if (!StartSetup())
+        return ::testing::AssertionFailure() << "Setup does not start";
+    HWND box = WaitForMessageBox(&setup);
+    if (FindWizard() != NULL)
+        return ::testing::AssertionFailure() << "the wizard opened";
+    ::testing::AssertionResult shown = IsSetupBox(box, kRegistryRead, IconError);
+    if (box != NULL)
+        PressButton(box, IDOK);
+    if (!shown)
+        return shown;
+    return EndedWith(WaitForExit(&setup), 0xFFFFFFFF);
+}
+
+::testing::AssertionResult SetupTest::HasProductFiles(const std::string &folder)
+{
+    std::string data, source;
+    for (int i = 0; i < MediaFileCount; i++) {
+        if (!ReadFileBytes(folder + kInstalledNames[i], &data))
+            return ::testing::AssertionFailure() << kInstalledNames[i] << " is missing";
+        if (!ReadFileBytes(media + MediaName(i), &source) || data != source)
+            return ::testing::AssertionFailure()
+                   << kInstalledNames[i] << " is no byte copy of " << MediaName(i);
+    }
+    if (!ReadFileBytes(folder + "NoTitle.set", &data) || !data.empty())
+        return ::testing::AssertionFailure() << "no empty NoTitle.set";
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult SetupTest::HasRecord(const std::string &folder)
+{
+    std::string path, command;
+    DWORD version = 0;
+    if (!ReadString(HKEY_CURRENT_USER, kSetupKey, "InstallPath", &path) || path != folder + '\0')
+        return ::testing::AssertionFailure() << "InstallPath \"" << path.c_str() << "\"";
+    if (!ReadDword(HKEY_CURRENT_USER, kSetupKey, "Version", &version) || version != 130)
+        return ::testing::AssertionFailure() << "Version " << version;
+    if (!ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", &command) ||
+        command != "\"" + folder + "Setup.exe\"" + '\0')
+        return ::testing::AssertionFailure() << "UninstallString " << command.c_str();
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult SetupTest::NothingRecorded()
+{
+    if (KeyExists(HKEY_CURRENT_USER, kProductKey))
+        return ::testing::AssertionFailure() << "the product key exists";
+    if (KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey))
+        return ::testing::AssertionFailure() << "the uninstall entry exists";
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult SetupTest::StillOnFolderPage()
+{
+    if (!IsRunning(&setup))
+        return ::testing::AssertionFailure() << "Setup has ended";
+    if (!IsWindowVisible(wizard) || !IsControlVisible(wizard, kFolderEdit))
+        return ::testing::AssertionFailure() << "the folder page is not shown";
+    if (ControlText(wizard, kPageMessage) != kFolderPrompt)
+        return ::testing::AssertionFailure() << "page message " << ControlText(wizard, kPageMessage);
+    return ::testing::AssertionSuccess();
 }

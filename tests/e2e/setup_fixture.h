@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "driver.h"
+#include "tests/support/support.h"
 
 extern const char kSetupCaption[];
 extern const char kSetupKey[];
@@ -58,9 +58,31 @@ public:
     /* the same, moved on to the folder page */
     void OpenFolderPage();
     void RecordInstallation(DWORD version, const std::string &path);
-    void ExpectBox(HWND box, const char *text, BoxIcon icon, int yesNo = 0);
-    /* waits for a box, checks it and presses its button */
-    void AnswerBox(const char *text, BoxIcon icon, int button);
+    /* a box of Setup: its caption, this text and icon, and the buttons */
+    ::testing::AssertionResult IsSetupBox(HWND box, const char *text, BoxIcon icon,
+                                          UINT buttons = MB_OK);
+    /* waits for a box of Setup, checks it and presses button (IDYES or
+       IDNO of a question, IDRETRY or IDCANCEL of a retry box, else IDOK) */
+    ::testing::AssertionResult AnswerBox(const char *text, BoxIcon icon, int button);
+    /* the box answered with OK, then Setup's end with exitCode */
+    ::testing::AssertionResult EndsWithBox(const char *text, BoxIcon icon, DWORD exitCode);
+
+    /* Setup started on an unreadable installation record: the
+       registry-read box before any wizard, then exit status -1 */
+    ::testing::AssertionResult EndsInReadError();
+
+    /* the six media files byte for byte in folder, and an empty
+       NoTitle.set */
+    ::testing::AssertionResult HasProductFiles(const std::string &folder);
+    /* "InstallPath" and the uninstall command name folder; "Version" 130 */
+    ::testing::AssertionResult HasRecord(const std::string &folder);
+    /* no product key and no uninstall entry */
+    ::testing::AssertionResult NothingRecorded();
+    /* Setup runs on, its wizard on the folder page */
+    ::testing::AssertionResult StillOnFolderPage();
 };
+
+/* the exit code a program chose, not one of a crash */
+::testing::AssertionResult EndedWith(DWORD code, DWORD expected);
 
 #endif

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "driver.h"
+#include "tests/support/support.h"
 #include "setup_fixture.h"
 
 namespace {
@@ -27,7 +27,7 @@ TEST_F(SetupStart, RefusesWhileTheMainProgramRuns)
     ASSERT_TRUE(StartSetup());
     HWND box = WaitForMessageBox(&setup);
     ASSERT_NE(nullptr, box);
-    ExpectBox(box, kRunning, IconError);
+    EXPECT_TRUE(IsSetupBox(box, kRunning, IconError));
     EXPECT_EQ(nullptr, FindWizard());
     PressButton(box, IDOK);
     EXPECT_EQ(1u, WaitForExit(&setup));
@@ -50,7 +50,7 @@ TEST_F(SetupStart, RefusesASecondSetup)
     ASSERT_TRUE(StartProgram(&second, media + "Setup.exe", "", media.c_str()));
     HWND box = WaitForMessageBox(&second);
     ASSERT_NE(nullptr, box);
-    ExpectBox(box, kRunning, IconError);
+    EXPECT_TRUE(IsSetupBox(box, kRunning, IconError));
     PressButton(box, IDOK);
     EXPECT_EQ(1u, WaitForExit(&second));
     EndProgram(&second);
@@ -98,7 +98,7 @@ TEST_F(SetupStart, NewerRecordShowsTheNoticeAndEnds)
     ASSERT_TRUE(StartSetup());
     HWND box = WaitForMessageBox(&setup);
     ASSERT_NE(nullptr, box);
-    ExpectBox(box, kNewer, IconInformation);
+    EXPECT_TRUE(IsSetupBox(box, kNewer, IconInformation));
     EXPECT_EQ(nullptr, FindWizard());
     PressButton(box, IDOK);
     EXPECT_EQ(0u, WaitForExit(&setup));
@@ -109,47 +109,35 @@ TEST_F(SetupStart, NewerRecordShowsTheNoticeAndEnds)
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kOptionKey));
 }
 
-/* an unreadable installation record: the box, then exit status -1 */
-void ExpectRegistryReadError(SetupTest *test)
-{
-    ASSERT_TRUE(test->StartSetup());
-    HWND box = WaitForMessageBox(&test->setup);
-    ASSERT_NE(nullptr, box);
-    test->ExpectBox(box, kRegistryRead, IconError);
-    EXPECT_EQ(nullptr, test->FindWizard());
-    PressButton(box, IDOK);
-    EXPECT_EQ(0xFFFFFFFFu, WaitForExit(&test->setup));
-}
-
 TEST_F(SetupStart, MissingInstallPathIsAReadError)
 {
     ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kSetupKey, "Version", 129));
-    ExpectRegistryReadError(this);
+    EXPECT_TRUE(EndsInReadError());
 }
 
 TEST_F(SetupStart, MissingVersionIsAReadError)
 {
     ASSERT_TRUE(WriteString(HKEY_CURRENT_USER, kSetupKey, "InstallPath", "C:\\Tools\\"));
-    ExpectRegistryReadError(this);
+    EXPECT_TRUE(EndsInReadError());
 }
 
 TEST_F(SetupStart, EmptySetupKeyIsAReadError)
 {
     ASSERT_TRUE(CreateKey(HKEY_CURRENT_USER, kSetupKey));
-    ExpectRegistryReadError(this);
+    EXPECT_TRUE(EndsInReadError());
 }
 
 TEST_F(SetupStart, OverlongInstallPathIsAReadError)
 {
     RecordInstallation(129, "C:\\" + std::string(300, 'a') + "\\");
-    ExpectRegistryReadError(this);
+    EXPECT_TRUE(EndsInReadError());
 }
 
 TEST_F(SetupStart, InstallPathOfExactly260BytesIsAReadError)
 {
     /* 260 characters and the NUL: one byte too many for the buffer */
     RecordInstallation(129, "C:\\" + std::string(256, 'a') + "\\");
-    ExpectRegistryReadError(this);
+    EXPECT_TRUE(EndsInReadError());
 }
 
 TEST_F(SetupStart, InstallPathOf259BytesIsRead)
@@ -166,7 +154,7 @@ TEST_F(SetupStart, VersionOfTwoBytesIsAReadError)
     ASSERT_TRUE(WriteString(HKEY_CURRENT_USER, kSetupKey, "InstallPath", "C:\\Tools\\"));
     WORD two = 130;
     ASSERT_TRUE(WriteValue(HKEY_CURRENT_USER, kSetupKey, "Version", REG_BINARY, &two, 2));
-    ExpectRegistryReadError(this);
+    EXPECT_TRUE(EndsInReadError());
 }
 
 TEST_F(SetupStart, VersionOfEightBytesIsAReadError)
@@ -174,13 +162,13 @@ TEST_F(SetupStart, VersionOfEightBytesIsAReadError)
     ASSERT_TRUE(WriteString(HKEY_CURRENT_USER, kSetupKey, "InstallPath", "C:\\Tools\\"));
     ULONGLONG eight = 130;
     ASSERT_TRUE(WriteValue(HKEY_CURRENT_USER, kSetupKey, "Version", REG_QWORD, &eight, 8));
-    ExpectRegistryReadError(this);
+    EXPECT_TRUE(EndsInReadError());
 }
 
 TEST_F(SetupStart, EmptyInstallPathIsAReadError)
 {
     RecordInstallation(129, "");
-    ExpectRegistryReadError(this);
+    EXPECT_TRUE(EndsInReadError());
 }
 
 } // namespace

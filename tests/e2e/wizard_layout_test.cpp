@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "driver.h"
+#include "tests/support/support.h"
 #include "setup_fixture.h"
 
 namespace {

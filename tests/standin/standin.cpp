@@ -21,12 +21,10 @@
 
 #include "common/names.h"
 #include "common/text.h"
+#include "protocol.h"
 
-#define STANDIN_CLASS "QuorvaneStandIn"
-#define STANDIN_HUNG_CLASS "QuorvaneStandInHung"
 #define STANDIN_TITLE "Quorvane (代役プログラム)"
 #define STANDIN_NOTICE "これは製品の本体ではありません。テストとデモのための代役です。"
-#define VERB_KEY(owner) owner "\\shell\\" QV_VERB_NAME
 
 enum { kListId = 100, kNoticeId = 101, kCountId = 102 };
 static const DWORD kMaxFileBytes = 1024 * 1024;
@@ -34,8 +32,7 @@ static const DWORD kMaxFileBytes = 1024 * 1024;
 static UINT g_updateMessage;
 static LONG g_count;       /* broadcasts received */
 static LONG g_nonZero;     /* of those, with a wParam or lParam */
-static WPARAM g_lastWParam;
-static LPARAM g_lastLParam;
+static LONG g_posted;      /* of those, posted rather than sent */
 static char g_folder[MAX_PATH]; /* the folder of this program */
 
 static int InFolder(char *out, const char *name)
@@ -76,9 +73,9 @@ static int RegisterVerb(void)
         return 0;
     wsprintfA(quoted, "\"%s\" \"%%1\"", helper);
     wsprintfA(bare, "\"%s\" %%1", helper);
-    int ok = SetKeyDefault(VERB_KEY("*") "\\Command", quoted) &&
-             SetKeyDefault(VERB_KEY("Directory") "\\Command", quoted) &&
-             SetKeyDefault(VERB_KEY("Drive") "\\Command", bare);
+    int ok = SetKeyDefault(QV_VERB_KEY("*") "\\Command", quoted) &&
+             SetKeyDefault(QV_VERB_KEY("Directory") "\\Command", quoted) &&
+             SetKeyDefault(QV_VERB_KEY("Drive") "\\Command", bare);
     SetShellExtensionOption(ok ? 1 : 0);
     return ok;
 }
@@ -86,9 +83,9 @@ static int RegisterVerb(void)
 static void UnregisterVerb(void)
 {
     static const char *const keys[] = {
-        VERB_KEY("*") "\\Command",         VERB_KEY("*"),
-        VERB_KEY("Directory") "\\Command", VERB_KEY("Directory"),
-        VERB_KEY("Drive") "\\Command",     VERB_KEY("Drive"),
+        QV_VERB_KEY("*") "\\Command",         QV_VERB_KEY("*"),
+        QV_VERB_KEY("Directory") "\\Command", QV_VERB_KEY("Directory"),
+        QV_VERB_KEY("Drive") "\\Command",     QV_VERB_KEY("Drive"),
     };
     for (size_t i = 0; i < sizeof(keys) / sizeof(keys[0]); i++)
         RegDeleteKeyA(HKEY_CLASSES_ROOT, keys[i]);
@@ -175,21 +172,20 @@ static LRESULT CALLBACK StandInProc(HWND hwnd, UINT message, WPARAM wParam,
         g_count++;
         if (wParam != 0 || lParam != 0)
             g_nonZero++;
-        g_lastWParam = wParam;
-        g_lastLParam = lParam;
+        /* sent from Helper's thread, a broadcast arrives as a sent message */
+        if (!InSendMessage())
+            g_posted++;
         LoadRecords(hwnd);
         ShowCount(hwnd);
         return 0;
     }
     switch (message) {
-    case WM_APP + 1:
+    case STANDIN_QUERY_COUNT:
         return g_count;
-    case WM_APP + 2:
+    case STANDIN_QUERY_NONZERO:
         return g_nonZero;
-    case WM_APP + 3:
-        return (LRESULT)g_lastWParam;
-    case WM_APP + 4:
-        return g_lastLParam;
+    case STANDIN_QUERY_POSTED:
+        return g_posted;
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;

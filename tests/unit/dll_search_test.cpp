@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "common/dllsearch.h"
-#include "tests/e2e/driver.h"
+#include "tests/support/support.h"
 
 namespace {
 

@@ -10,13 +10,15 @@
 
 #include "helper/helper.h"
 #include "helper/resource.h"
-#include "tests/e2e/driver.h"
+#include "tests/support/support.h"
 
 namespace {
 
+/* a box the input box opens is caught and dismissed at once */
 class HelperInputBox : public ::testing::Test {
 protected:
     HWND box = NULL;
+    BoxCatcher boxes;
 
     void Open(const char *commandLine)
     {

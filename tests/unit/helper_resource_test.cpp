@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/dialog_template.h"
-#include "tests/e2e/driver.h"
+#include "tests/support/support.h"
 
 namespace {
 

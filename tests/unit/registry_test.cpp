@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "setup/setup.h"
-#include "tests/e2e/driver.h"
+#include "tests/support/support.h"
 
 namespace {
 

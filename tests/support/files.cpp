@@ -1,0 +1,115 @@
+/*
+ * Files and folders as tests lay them out and read them back (see
+ * files.h).
+ */
+#include "files.h"
+
+#include <windows.h>
+
+#include <string.h>
+
+#include "../../common/text.h"
+
+int ReadFileBytes(const std::string &path, std::string *data)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              NULL, OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    data->clear();
+    char buffer[65536];
+    DWORD n = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &n, NULL) && n > 0)
+        data->append(buffer, n);
+    CloseHandle(file);
+    return 1;
+}
+
+int WriteFileBytes(const std::string &path, const std::string &data)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    DWORD written = 0;
+    BOOL ok = WriteFile(file, data.data(), (DWORD)data.size(), &written, NULL);
+    CloseHandle(file);
+    return ok && written == data.size();
+}
+
+int FileExists(const std::string &path)
+{
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+int FolderExists(const std::string &path)
+{
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+/* the path without its trailing backslash; the last byte of 表 is 0x5C
+   too, so this goes by character */
+std::string WithoutBackslash(const std::string &path)
+{
+    std::string base = path;
+    if (EndsWithBackslash(base.c_str()))
+        base.erase(base.size() - 1);
+    return base;
+}
+
+void DeleteTree(const std::string &path)
+{
+    std::string base = WithoutBackslash(path);
+    DWORD a = GetFileAttributesA(base.c_str());
+    if (a == INVALID_FILE_ATTRIBUTES)
+        return;
+    if (!(a & FILE_ATTRIBUTE_DIRECTORY)) {
+        SetFileAttributesA(base.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(base.c_str());
+        return;
+    }
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((base + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (strcmp(found.cFileName, ".") == 0 || strcmp(found.cFileName, "..") == 0)
+                continue;
+            DeleteTree(base + "\\" + found.cFileName);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(base.c_str());
+}
+
+int MakeFreshFolder(const std::string &path)
+{
+    DeleteTree(path);
+    for (const char *p = FindBackslash(path.c_str()); p != NULL; p = FindBackslash(p + 1))
+        CreateDirectoryA(std::string(path.c_str(), p + 1).c_str(), NULL);
+    CreateDirectoryA(path.c_str(), NULL);
+    return FolderExists(path);
+}
+
+std::vector<std::string> FolderEntries(const std::string &folder)
+{
+    std::vector<std::string> names;
+    std::string base = WithoutBackslash(folder) + "\\";
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((base + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (strcmp(found.cFileName, ".") != 0 && strcmp(found.cFileName, "..") != 0)
+            names.push_back(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
+std::string TestRoot()
+{
+    return "C:\\qvtest\\";
+}

@@ -1,0 +1,25 @@
+/*
+ * Files and folders as tests lay them out and read them back. Paths are
+ * code page 932 bytes and are walked by character.
+ */
+#ifndef QUORVANE_TESTS_SUPPORT_FILES_H
+#define QUORVANE_TESTS_SUPPORT_FILES_H
+
+#include <string>
+#include <vector>
+
+int ReadFileBytes(const std::string &path, std::string *data);
+int WriteFileBytes(const std::string &path, const std::string &data);
+int FileExists(const std::string &path);
+int FolderExists(const std::string &path);
+void DeleteTree(const std::string &path);
+/* an empty folder of this path, whatever was there before */
+int MakeFreshFolder(const std::string &path);
+std::vector<std::string> FolderEntries(const std::string &folder);
+/* the path without its trailing backslash (by character) */
+std::string WithoutBackslash(const std::string &path);
+
+/* the throw-away root of test folders, ending in a backslash */
+std::string TestRoot();
+
+#endif

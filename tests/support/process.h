@@ -1,0 +1,56 @@
+/*
+ * Programs a test starts. Each runs in a job object that ends it, and
+ * every process it started, when the Program is ended or goes out of
+ * scope, so a failed ASSERT never leaves a program behind (a stand-in
+ * left holding the guard mutex would fail every later Setup test for the
+ * wrong reason). Everything that waits has a deadline.
+ */
+#ifndef QUORVANE_TESTS_SUPPORT_PROCESS_H
+#define QUORVANE_TESTS_SUPPORT_PROCESS_H
+
+#include <windows.h>
+
+#include <string>
+
+/* generous: under emulation a program may take seconds to show a window */
+extern const DWORD kWaitMs;
+
+struct Program;
+/* ends the program and everything it started; closes the handles */
+void EndProgram(Program *program);
+
+struct Program {
+    HANDLE process = NULL;
+    HANDLE job = NULL;
+    DWORD pid = 0;
+
+    Program() = default;
+    Program(const Program &) = delete;
+    Program &operator=(const Program &) = delete;
+    ~Program() { EndProgram(this); }
+};
+
+/* the folder of the test executable, where Setup.exe and Helper.exe are */
+std::string BinFolder();
+std::string BinFile(const char *name);
+
+/* starts "exe" arguments in currentDir (NULL: inherit); 1 on success */
+int StartProgram(Program *program, const std::string &exe,
+                 const std::string &arguments, const char *currentDir);
+/* the same with a command line taken as is */
+int StartProgramRaw(Program *program, const std::string &exe,
+                    const std::string &commandLine, const char *currentDir);
+/* the same with a wide command line, for names code page 932 cannot hold */
+int StartProgramWide(Program *program, const std::wstring &exe,
+                     const std::wstring &commandLine, const char *currentDir);
+/* the exit code, or STILL_ACTIVE after the deadline (the program is then
+   ended) */
+DWORD WaitForExit(Program *program, DWORD timeoutMs = kWaitMs);
+int IsRunning(const Program *program);
+/* processes in the program's job, the program itself included */
+int JobProcessCount(const Program *program);
+/* a visible top-level window of a process the program started (in its
+   job, not the program itself), or NULL after the deadline */
+HWND WaitForChildWindow(const Program *program, DWORD timeoutMs = kWaitMs);
+
+#endif

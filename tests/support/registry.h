@@ -1,0 +1,33 @@
+/*
+ * The registry as tests set it up and read it back, value by value and
+ * byte for byte.
+ */
+#ifndef QUORVANE_TESTS_SUPPORT_REGISTRY_H
+#define QUORVANE_TESTS_SUPPORT_REGISTRY_H
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+/* no product keys, no uninstall entry, no verb keys */
+void ResetProductRegistry();
+int ReadDword(HKEY root, const char *key, const char *name, DWORD *value,
+              DWORD *type = NULL);
+int ReadString(HKEY root, const char *key, const char *name,
+               std::string *value);
+/* the raw bytes of a value and its type */
+int ReadRaw(HKEY root, const char *key, const char *name, std::string *data,
+            DWORD *type);
+int KeyExists(HKEY root, const char *key);
+int ValueNames(HKEY root, const char *key, std::vector<std::string> *names);
+int WriteValue(HKEY root, const char *key, const char *name, DWORD type,
+               const void *data, DWORD size);
+int WriteDword(HKEY root, const char *key, const char *name, DWORD value);
+int WriteString(HKEY root, const char *key, const char *name,
+                const std::string &text);
+int CreateKey(HKEY root, const char *key);
+/* the key and everything below it */
+void DeleteKeyTree(HKEY root, const char *key);
+
+#endif

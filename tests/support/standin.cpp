@@ -1,0 +1,51 @@
+/*
+ * The stand-in main program, started and asked for its counts (see
+ * standin.h).
+ */
+#include "standin.h"
+
+#include "../../common/names.h"
+
+#include "../standin/protocol.h"
+
+int StartStandIn(Program *program, const char *arguments)
+{
+    /* out of sight: its window would cover the boxes the tests read */
+    std::string line = std::string("--hidden ") + arguments;
+    if (!StartProgram(program, BinFile("QuorvaneStandIn.exe"), line, NULL))
+        return 0;
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < kWaitMs) {
+        HWND hwnd = FindWindowA(STANDIN_CLASS, NULL);
+        if (hwnd != NULL) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(hwnd, &pid);
+            if (pid == program->pid)
+                return 1;
+        }
+        if (!IsRunning(program))
+            return 0;
+        Sleep(50);
+    }
+    return 0;
+}
+
+HWND StandInWindow()
+{
+    return FindWindowA(STANDIN_CLASS, NULL);
+}
+
+int ReadBroadcasts(BroadcastCount *result)
+{
+    HWND hwnd = StandInWindow();
+    DWORD_PTR count = 0, nonZero = 0, posted = 0;
+    if (hwnd == NULL ||
+        !SendMessageTimeoutA(hwnd, STANDIN_QUERY_COUNT, 0, 0, SMTO_BLOCK, 5000, &count) ||
+        !SendMessageTimeoutA(hwnd, STANDIN_QUERY_NONZERO, 0, 0, SMTO_BLOCK, 5000, &nonZero) ||
+        !SendMessageTimeoutA(hwnd, STANDIN_QUERY_POSTED, 0, 0, SMTO_BLOCK, 5000, &posted))
+        return 0;
+    result->count = (int)count;
+    result->nonZeroParams = (int)nonZero;
+    result->posted = (int)posted;
+    return 1;
+}
