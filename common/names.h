@@ -12,6 +12,10 @@
 /* held by the main program while it runs, and by Setup for its whole run */
 #define QV_GUARD_MUTEX "WinQuorvane"
 
+/* held by every running Helper; Setup does not run while one exists, as
+   it would replace or delete Helper.exe under it */
+#define QV_HELPER_MUTEX "QuorvaneHelper"
+
 /* broadcast by Helper after every confirmed assignment, with no data */
 #define QV_UPDATE_MESSAGE "WM_QUORVANEFILEUPDATE"
 

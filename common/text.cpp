@@ -87,6 +87,34 @@ int CopyText(char *out, size_t size, const char *text)
     return JoinText(out, size, text, "");
 }
 
+/* p past one name of a UNC path (a server or a share), or NULL when
+   there is no name before the next backslash or the end */
+static const char *SkipUncName(const char *p)
+{
+    const char *start = p;
+    while (*p != '\0' && *p != '\\')
+        p = NextChar(p);
+    return p != start ? p : NULL;
+}
+
+int IsAbsoluteFolder(const char *path)
+{
+    char drive = path[0];
+    if (((drive >= 'A' && drive <= 'Z') || (drive >= 'a' && drive <= 'z')) &&
+        path[1] == ':' && path[2] == '\\')
+        return 1;
+    if (path[0] != '\\' || path[1] != '\\')
+        return 0;
+    const char *server = path + 2;
+    const char *end = SkipUncName(server);
+    /* "\\?\" and "\\.\" name devices and long paths, not a server */
+    if (end == NULL || *end != '\\' ||
+        (end - server == 1 && (*server == '?' || *server == '.')))
+        return 0;
+    end = SkipUncName(end + 1);
+    return end != NULL && (*end == '\0' || *end == '\\');
+}
+
 const char *LastPathComponent(const char *path)
 {
     const char *component = path;

@@ -47,6 +47,15 @@ int JoinText(char *out, size_t size, const char *first, const char *second);
 /* copies text; 0 and an empty out when it does not fit */
 int CopyText(char *out, size_t size, const char *text);
 
+/*
+ * 1 when path starts at a drive root ("X:\") or a UNC share ("\\server\share"
+ * followed by a backslash or the end): a folder that means the same
+ * whatever the current directory and drive are. Relative forms ("abc",
+ * "..\x", "D:x", "\x") and the device and long-path forms ("\\?\...",
+ * "\\.\...") are not.
+ */
+int IsAbsoluteFolder(const char *path);
+
 /* the position after the last backslash of path, or path itself */
 const char *LastPathComponent(const char *path);
 

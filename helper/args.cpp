@@ -5,9 +5,14 @@
  * characters differently. Element 0 is the module path, not the program
  * name as the shell wrote it. Arguments are kept whole, however long; the
  * record's own limits are checked where the record is made.
+ *
+ * The command line is read wide and converted strictly: the ANSI command
+ * line would hold a look-alike or "?" for a character code page 932
+ * cannot hold, and so another target than the one the user clicked.
  */
 #include "helper.h"
 
+#include "../common/ansi.h"
 #include "../common/text.h"
 
 int ArgCount;
@@ -15,8 +20,19 @@ char **ArgVector;
 
 int BuildArgumentVector(void)
 {
-    const char *line = GetCommandLineA();
-    return MakeArgumentVector(line != NULL ? line : "");
+    const wchar_t *wide = GetCommandLineW();
+    if (wide == NULL)
+        wide = L"";
+    /* two bytes at most for each character, and the terminator */
+    int size = lstrlenW(wide) * 2 + 1;
+    char *line = (char *)HeapAlloc(GetProcessHeap(), 0, (SIZE_T)size);
+    if (line == NULL)
+        return ArgsNoMemory;
+    int result = !WideToAnsi(wide, line, size) ? ArgsNotAnsi
+                 : MakeArgumentVector(line)    ? ArgsBuilt
+                                               : ArgsNoMemory;
+    HeapFree(GetProcessHeap(), 0, line);
+    return result;
 }
 
 int MakeArgumentVector(const char *commandLine)

@@ -34,9 +34,11 @@ extern char **ArgVector;
    AppendKeywordRecord */
 extern char KeywordBuffer[KEYWORD_LIMIT + 2];
 
-/* command line: the vector from GetCommandLineA, or from a given line;
-   0 when there is no memory for it */
+/* command line: the vector from the process's command line; ArgsNotAnsi
+   when a character of it has no form in the ANSI code page */
+enum { ArgsNoMemory = 0, ArgsBuilt = 1, ArgsNotAnsi = 2 };
 int BuildArgumentVector(void);
+/* the vector from a given line; 0 when there is no memory for it */
 int MakeArgumentVector(const char *commandLine);
 /* element 1, the target path; empty when there is none */
 const char *TargetPath(void);

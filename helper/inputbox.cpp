@@ -46,11 +46,18 @@ static void OnConfirm(HWND hwnd)
 
 static void OnInputBoxCommand(HWND hwnd, WPARAM wParam)
 {
+    /* 1 while OK is handled: its failure boxes have no owner and leave the
+       dialog enabled, and a second OK must not append a second record */
+    static int busy;
+    if (busy)
+        return;
+    busy = 1;
     /* the whole wParam: only clicks (notification code 0) match */
     if (wParam == IDOK)
         OnConfirm(hwnd);
     else if (wParam == IDCANCEL)
         EndDialog(hwnd, 2);
+    busy = 0;
 }
 
 INT_PTR CALLBACK InputBoxDlgProc(HWND hwnd, UINT message, WPARAM wParam,

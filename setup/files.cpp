@@ -5,6 +5,10 @@
  * a folder and the uninstall's deletions all read this table, in its
  * order. Every path is composed in a MAX_PATH buffer below InstallPath,
  * which ends in its backslash by the time anything here runs.
+ *
+ * The media is the folder Setup.exe runs from, never the current
+ * directory: a shortcut or a command prompt may start Setup anywhere, and
+ * whatever files of the media's names lie there are not the product.
  */
 #include "setup.h"
 #include "../common/text.h"
@@ -70,17 +74,100 @@ int ProductFilesFit(void)
     return 1;
 }
 
-/* an empty file; an existing one is replaced unless keepExisting */
-static void CreateEmptyFile(const char *path, int keepExisting)
+/* out (MAX_PATH bytes) = the folder of Setup.exe + name */
+static int ComposeMediaFile(char *out, const char *name)
+{
+    char module[MAX_PATH], folder[MAX_PATH];
+    DWORD n = GetModuleFileNameA(NULL, module, sizeof(module));
+    if (n == 0 || n >= sizeof(module) ||
+        !SplitModuleFolder(module, folder, sizeof(folder)))
+        return 0;
+    return JoinText(out, MAX_PATH, folder, name);
+}
+
+/* the volume and index that tell one file from another, whatever the
+   spelling of its path (case, short names, "..") */
+static int ReadFileIdentity(const char *path, BY_HANDLE_FILE_INFORMATION *info)
+{
+    HANDLE file = CreateFileA(path, 0,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              NULL, OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    int ok = GetFileInformationByHandle(file, info) ? 1 : 0;
+    CloseHandle(file);
+    return ok;
+}
+
+static int IsSameFile(const char *first, const char *second)
+{
+    BY_HANDLE_FILE_INFORMATION a, b;
+    return ReadFileIdentity(first, &a) && ReadFileIdentity(second, &b) &&
+           a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+}
+
+static const char kInUseText[] =
+    "ファイル %s は、ほかのプログラムが使用しているため置き換えられません。\r\n"
+    "このファイルを使用しているプログラムを終了してから、［再試行］を押してください。";
+
+/* the Retry/Cancel box for a target another program holds; 1 for Retry */
+static int AskToRetryInUse(HWND owner, const char *target)
+{
+    char text[sizeof(kInUseText) + MAX_PATH];
+    wsprintfA(text, kInUseText, target);
+    return SetupBox(owner, text, MB_RETRYCANCEL | MB_ICONWARNING) == IDRETRY;
+}
+
+/* a program holds the target open: the user may close it and retry */
+static int IsInUse(DWORD error)
+{
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+/* a copy from the media, retried while the target is in use and the user
+   asks for it; installing into the media folder leaves its files where
+   they are */
+static void CopyFromMediaOrDie(HWND owner, const char *mediaName, const char *target)
+{
+    char source[MAX_PATH];
+    if (!ComposeMediaFile(source, mediaName))
+        FatalSetupError();
+    if (IsSameFile(source, target))
+        return;
+    while (!CopyFileA(source, target, FALSE)) {
+        /* access denied is no program's doing: a retry would never end */
+        if (!IsInUse(GetLastError()) || !AskToRetryInUse(owner, target))
+            FatalSetupError();
+    }
+}
+
+/* an empty file, replacing an existing one */
+static void CreateEmptyFile(const char *path)
 {
     HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              NULL, keepExisting ? CREATE_NEW : CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
+                              NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     if (file != INVALID_HANDLE_VALUE)
         CloseHandle(file);
 }
 
-static void ApplyFileStep(const ProductFile *file, FileStep step)
+/* a file of that name, created empty where there was none; an existing
+   file stays as it is, anything else ends the run */
+static void LeaveFileOrDie(const char *path)
+{
+    HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+        return;
+    }
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        FatalSetupError();
+}
+
+static void ApplyFileStep(HWND owner, const ProductFile *file, FileStep step)
 {
     char path[MAX_PATH];
     if (step == KeepFile)
@@ -94,14 +181,14 @@ static void ApplyFileStep(const ProductFile *file, FileStep step)
     }
     switch (step) {
     case CopyFromMedia:
-        if (!CopyFileA(file->mediaName, path, FALSE))
-            FatalSetupError();
+        CopyFromMediaOrDie(owner, file->mediaName, path);
         break;
     case CreateEmpty:
-        CreateEmptyFile(path, 0);
+        CreateEmptyFile(path);
         break;
     case CreateIfMissing:
-        CreateEmptyFile(path, 1);
+        /* the main program and Helper need the keyword file */
+        LeaveFileOrDie(path);
         break;
     case RemoveFile:
         DeleteFileA(path);
@@ -112,24 +199,24 @@ static void ApplyFileStep(const ProductFile *file, FileStep step)
 }
 
 /* every file's step for this run's mode, in table order */
-static void ApplyFileSteps(void)
+static void ApplyFileSteps(HWND owner)
 {
     if (SetupMode > Uninstall)
         return;
     for (size_t i = 0; i < kProductFileCount; i++)
-        ApplyFileStep(&kProductFiles[i], kProductFiles[i].step[SetupMode]);
+        ApplyFileStep(owner, &kProductFiles[i], kProductFiles[i].step[SetupMode]);
 }
 
-void CopyProductFiles(void)
+void CopyProductFiles(HWND owner)
 {
     /* nothing is copied into a folder where one of the files would not
        fit */
     if (!ProductFilesFit())
         FatalSetupError();
-    ApplyFileSteps();
+    ApplyFileSteps(owner);
 }
 
 void DeleteProductFiles(void)
 {
-    ApplyFileSteps();
+    ApplyFileSteps(NULL);
 }

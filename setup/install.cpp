@@ -6,6 +6,9 @@
  * after every copy succeeded.
  */
 #include "setup.h"
+
+#include <sddl.h>
+
 #include "../common/text.h"
 
 int IsExistingFolder(const char *path)
@@ -13,6 +16,36 @@ int IsExistingFolder(const char *path)
     DWORD attributes = GetFileAttributesA(path);
     return attributes != INVALID_FILE_ATTRIBUTES &&
            (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+PSECURITY_DESCRIPTOR InstallFolderSecurity(void)
+{
+    /* protected (P): nothing is inherited from the parent, which may be
+       the root of a data drive that every signed-in user may change */
+    static const char kSecurity[] = "D:P"
+                                    "(A;OICI;FA;;;SY)"        /* SYSTEM: full control */
+                                    "(A;OICI;FA;;;BA)"        /* Administrators: full control */
+                                    "(A;OICI;0x1200a9;;;BU)"; /* Users: read and execute */
+    PSECURITY_DESCRIPTOR descriptor = NULL;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kSecurity, SDDL_REVISION_1,
+                                                              &descriptor, NULL))
+        return NULL;
+    return descriptor;
+}
+
+/* the install folder itself, as safe as Program Files: the programs in it
+   run as administrator at the next update or uninstall */
+static int CreateInstallFolder(const char *path)
+{
+    SECURITY_ATTRIBUTES attributes;
+    attributes.nLength = sizeof(attributes);
+    attributes.lpSecurityDescriptor = InstallFolderSecurity();
+    attributes.bInheritHandle = FALSE;
+    if (attributes.lpSecurityDescriptor == NULL)
+        return 0;
+    int created = CreateDirectoryA(path, &attributes) ? 1 : 0;
+    LocalFree(attributes.lpSecurityDescriptor);
+    return created;
 }
 
 int CreateFolderChain(const char *path)
@@ -28,7 +61,8 @@ int CreateFolderChain(const char *path)
         char saved = p[1];
         p[1] = '\0';
         if (!IsExistingFolder(buffer))
-            result = CreateDirectoryA(buffer, NULL) ? 1 : 0;
+            result = saved == '\0' ? CreateInstallFolder(buffer)
+                                    : CreateDirectoryA(buffer, NULL) ? 1 : 0;
         p[1] = saved;
     }
     return result;
@@ -36,17 +70,15 @@ int CreateFolderChain(const char *path)
 
 void InstallAction(HWND hwnd)
 {
-    CopyProductFiles();
+    CopyProductFiles(hwnd);
     SeedSettings();
     RegisterUninstallEntry();
-    MessageBoxA(hwnd, "セットアップは正常に完了しました。", SETUP_CAPTION,
-                MB_ICONINFORMATION);
+    SetupBox(hwnd, "セットアップは正常に完了しました。", MB_ICONINFORMATION);
 }
 
 void UpdateAction(HWND hwnd)
 {
-    CopyProductFiles();
+    CopyProductFiles(hwnd);
     SeedSettings();
-    MessageBoxA(hwnd, "アップデートは正常に完了しました。", SETUP_CAPTION,
-                MB_ICONINFORMATION);
+    SetupBox(hwnd, "アップデートは正常に完了しました。", MB_ICONINFORMATION);
 }

@@ -1,13 +1,17 @@
 /*
  * Setup's entry and lifecycle: the guard mutex that keeps Setup from
- * running beside the main program or another Setup, the hidden window in
- * whose creation the whole run happens (mode decision, then the newer
- * version notice or the wizard), and the opening of the install folder
- * after a completed run. The message loop only drains the quit message.
+ * running beside the main program, a Helper or another Setup, the hidden
+ * window in whose creation the whole run happens (mode decision, then the
+ * newer version notice or the wizard), and the opening of the install
+ * folder after a completed run. The message loop only drains the quit
+ * message.
  */
 #include "setup.h"
 
+#include <shellapi.h>
+
 #include "../common/dllsearch.h"
+#include "../common/text.h"
 
 static const char kRunningText[] =
     "システムは Quorvane を実行中です。\r\n"
@@ -16,27 +20,58 @@ static const char kNewerText[] =
     "より新しいバージョンの Quorvane がすでにセットアップされています。\r\n"
     "セットアップを終了します。";
 
+/* the install folder in a folder window, for what the user may want to
+   do there next. Only ever a folder window: the recorded path may name
+   anything, and this Setup runs as administrator. Not reported when it
+   fails: the run itself is complete. */
+static void OpenInstallFolder(HWND hwnd)
+{
+    typedef BOOL(WINAPI * ShellExecuteExAProc)(SHELLEXECUTEINFOA *);
+    /* a file's path with a backslash after it opens nothing */
+    if (!EndsWithBackslash(InstallPath) || !IsExistingFolder(InstallPath))
+        return;
+    ShellExecuteExAProc shellExecuteEx =
+        LOAD_SYSTEM_PROC(ShellExecuteExAProc, "shell32.dll", "ShellExecuteExA");
+    if (shellExecuteEx == NULL)
+        return;
+    SHELLEXECUTEINFOA info;
+    ZeroMemory(&info, sizeof(info));
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_FLAG_NO_UI;
+    info.hwnd = hwnd;
+    info.lpVerb = "explore";
+    info.lpFile = InstallPath;
+    info.nShow = SW_SHOWNORMAL;
+    shellExecuteEx(&info);
+}
+
+/* Helper holds its mutex from start to end; Setup would replace or
+   delete Helper.exe under it */
+static int HelperIsRunning(void)
+{
+    HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, QV_HELPER_MUTEX);
+    if (mutex == NULL)
+        return 0;
+    CloseHandle(mutex);
+    return 1;
+}
+
 static LRESULT OnCreate(HWND hwnd)
 {
     HINSTANCE instance = (HINSTANCE)GetWindowLongA(hwnd, GWL_HINSTANCE);
 
     DecideSetupMode();
     if (SetupMode == NewerInstalled) {
-        MessageBoxA(hwnd, kNewerText, SETUP_CAPTION, MB_ICONINFORMATION);
+        SetupBox(hwnd, kNewerText, MB_ICONINFORMATION);
         DestroyWindow(hwnd);
         return 0;
     }
+    /* a Unicode dialog, so that its folder box holds any name the user
+       types or browses to, and a name code page 932 cannot hold is seen */
     INT_PTR result =
-        DialogBoxParamA(instance, "SETUPMAIN", hwnd, SetupDlgProc, 0);
-    if (result == 1) {
-        typedef HINSTANCE(WINAPI * ShellExecuteAProc)(HWND, LPCSTR, LPCSTR, LPCSTR,
-                                                      LPCSTR, INT);
-        ShellExecuteAProc shellExecute =
-            LOAD_SYSTEM_PROC(ShellExecuteAProc, "shell32.dll", "ShellExecuteA");
-        /* not reported: the run itself is complete */
-        if (shellExecute != NULL)
-            shellExecute(hwnd, "open", InstallPath, NULL, NULL, SW_SHOWNORMAL);
-    }
+        DialogBoxParamW(instance, L"SETUPMAIN", hwnd, SetupDlgProc, 0);
+    if (result == 1)
+        OpenInstallFolder(hwnd);
     DestroyWindow(hwnd);
     return 0;
 }
@@ -61,8 +96,8 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR, int)
 
     SetLastError(0);
     HANDLE mutex = CreateMutexA(NULL, TRUE, QV_GUARD_MUTEX);
-    if (GetLastError() != 0) {
-        MessageBoxA(NULL, kRunningText, SETUP_CAPTION, MB_ICONERROR);
+    if (GetLastError() != 0 || HelperIsRunning()) {
+        SetupBox(NULL, kRunningText, MB_ICONERROR);
         return 1;
     }
 

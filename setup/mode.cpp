@@ -8,6 +8,7 @@
 #include <stdlib.h>
 
 #include "setup.h"
+#include "../common/text.h"
 
 const LONG kSetupVersion = QV_VERSION_NUMBER;
 SetupModeKind SetupMode = Install;
@@ -18,9 +19,14 @@ static const char kRegistryReadText[] =
 static const char kFatalText[] =
     "セットアップ中にエラーが発生しました。セットアップを継続できません。";
 
+int SetupBox(HWND owner, const char *text, UINT type)
+{
+    return MessageBoxA(owner, text, SETUP_CAPTION, type);
+}
+
 static __attribute__((noreturn)) void RegistryReadError(void)
 {
-    MessageBoxA(NULL, kRegistryReadText, SETUP_CAPTION, MB_ICONERROR);
+    SetupBox(NULL, kRegistryReadText, MB_ICONERROR);
     exit(-1);
 }
 
@@ -52,8 +58,9 @@ static int ReadInstallPathValue(HKEY key)
         size > MAX_PATH)
         return 0;
     value[size] = '\0';
-    /* an empty folder would make every path relative to the media */
-    if (value[0] == '\0' || lstrlenA(value) >= MAX_PATH)
+    /* a relative folder would be resolved against whatever the current
+       directory is, and the product's files written or deleted there */
+    if (!IsAbsoluteFolder(value) || lstrlenA(value) >= MAX_PATH)
         return 0;
     lstrcpynA(InstallPath, value, MAX_PATH);
     return 1;
@@ -93,6 +100,6 @@ void DecideSetupMode(void)
 
 void FatalSetupError(void)
 {
-    MessageBoxA(NULL, kFatalText, SETUP_CAPTION, MB_ICONERROR);
+    SetupBox(NULL, kFatalText, MB_ICONERROR);
     exit(-1);
 }

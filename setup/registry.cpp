@@ -77,10 +77,13 @@ void SeedSettings(void)
     SeedMissingValues(QV_OPTION_KEY, kOptionDefaults,
                       sizeof(kOptionDefaults) / sizeof(kOptionDefaults[0]));
 
+    /* without the record no later Setup could update or uninstall */
     HKEY key = CreateUserKeyOrDie(QV_SETUP_KEY);
-    SetStringValue(key, "InstallPath", InstallPath);
-    SetDwordValue(key, "Version", (DWORD)kSetupVersion);
+    int recorded = SetStringValue(key, "InstallPath", InstallPath) &&
+                   SetDwordValue(key, "Version", (DWORD)kSetupVersion);
     RegCloseKey(key);
+    if (!recorded)
+        FatalSetupError();
 }
 
 void RegisterUninstallEntry(void)

@@ -44,6 +44,9 @@ LRESULT CALLBACK SetupWndProc(HWND hwnd, UINT message, WPARAM wParam,
                               LPARAM lParam);
 void DecideSetupMode(void);
 __attribute__((noreturn)) void FatalSetupError(void);
+/* a box with the standard caption; the button the user chose */
+int SetupBox(HWND owner, const char *text, UINT type);
+
 /* a routine of a system DLL, which is loaded from the system folder on
    first use and kept; NULL when either is missing */
 FARPROC LoadSystemProc(const char *dll, const char *name);
@@ -63,7 +66,9 @@ void DeleteUninstallEntry(void);
 INT_PTR CALLBACK SetupDlgProc(HWND hwnd, UINT message, WPARAM wParam,
                               LPARAM lParam);
 void ApplyModeLayout(HWND hwnd);
-int BrowseForInstallFolder(HWND hwnd);
+/* the shell's folder browser; 1 when the user chose a folder, whose
+   path is then in folder (MAX_PATH wide characters) */
+int BrowseForInstallFolder(HWND hwnd, wchar_t *folder);
 /* the 続行 of Install mode: the folder page, then the install; 1 when the
    install completed */
 int InstallStep(HWND hwnd);
@@ -80,7 +85,7 @@ int ProductFilesFit(void);
 int ComposeInstallFile(char *out, const char *name);
 /* what the run's mode does with the files: copies from the media and the
    data files for Install and Update, deletions for Uninstall */
-void CopyProductFiles(void);
+void CopyProductFiles(HWND owner);
 void DeleteProductFiles(void);
 
 /* install and update */
@@ -88,8 +93,14 @@ void DeleteProductFiles(void);
    completion box owned by hwnd */
 void InstallAction(HWND hwnd);
 void UpdateAction(HWND hwnd);
+/* creates every missing folder of path; the last one, the install folder,
+   with the permissions of InstallFolderSecurity */
 int CreateFolderChain(const char *path);
 int IsExistingFolder(const char *path);
+/* the install folder's security: SYSTEM and Administrators full control,
+   Users read and execute, inherited by what is created in it, and nothing
+   inherited from its parent; NULL when it cannot be built. LocalFree it */
+PSECURITY_DESCRIPTOR InstallFolderSecurity(void);
 
 /* uninstall */
 void UninstallAction(HWND hwnd);

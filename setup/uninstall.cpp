@@ -38,6 +38,5 @@ void UninstallAction(HWND hwnd)
     DeleteProductFiles();
     DeleteProductKeys();
     DeleteUninstallEntry();
-    MessageBoxA(hwnd, "アンインストールは正常に完了しました。", SETUP_CAPTION,
-                MB_ICONINFORMATION);
+    SetupBox(hwnd, "アンインストールは正常に完了しました。", MB_ICONINFORMATION);
 }

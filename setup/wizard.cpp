@@ -11,9 +11,16 @@
 #include <shlobj.h>
 
 #include "resource.h"
+#include "../common/ansi.h"
 #include "../common/center.h"
+#include "../common/text.h"
 
 int FolderPageShown;
+
+/* 1 while a click of 続行, キャンセル or 参照 is handled: a box without an
+   owner leaves the wizard enabled behind it, and a second click must not
+   start a second install inside the first */
+static int Busy;
 
 /* the large fonts of the product title and the mode word, created when
    the dialog opens and deleted when it is destroyed */
@@ -55,7 +62,7 @@ void ApplyModeLayout(HWND hwnd)
     }
 }
 
-int BrowseForInstallFolder(HWND hwnd)
+int BrowseForInstallFolder(HWND hwnd, wchar_t *folder)
 {
     char displayName[MAX_PATH];
     BROWSEINFOA info;
@@ -71,7 +78,7 @@ int BrowseForInstallFolder(HWND hwnd)
     typedef void(WINAPI * CoUninitializeProc)(void);
     typedef void(WINAPI * CoTaskMemFreeProc)(LPVOID);
     typedef LPITEMIDLIST(WINAPI * SHBrowseForFolderAProc)(LPBROWSEINFOA);
-    typedef BOOL(WINAPI * SHGetPathFromIDListAProc)(LPCITEMIDLIST, LPSTR);
+    typedef BOOL(WINAPI * SHGetPathFromIDListWProc)(LPCITEMIDLIST, LPWSTR);
     CoInitializeExProc coInitializeEx =
         LOAD_SYSTEM_PROC(CoInitializeExProc, "ole32.dll", "CoInitializeEx");
     CoUninitializeProc coUninitialize =
@@ -80,8 +87,8 @@ int BrowseForInstallFolder(HWND hwnd)
         LOAD_SYSTEM_PROC(CoTaskMemFreeProc, "ole32.dll", "CoTaskMemFree");
     SHBrowseForFolderAProc browseForFolder =
         LOAD_SYSTEM_PROC(SHBrowseForFolderAProc, "shell32.dll", "SHBrowseForFolderA");
-    SHGetPathFromIDListAProc getPathFromIdList =
-        LOAD_SYSTEM_PROC(SHGetPathFromIDListAProc, "shell32.dll", "SHGetPathFromIDListA");
+    SHGetPathFromIDListWProc getPathFromIdList =
+        LOAD_SYSTEM_PROC(SHGetPathFromIDListWProc, "shell32.dll", "SHGetPathFromIDListW");
     if (coInitializeEx == NULL || coUninitialize == NULL || coTaskMemFree == NULL ||
         browseForFolder == NULL || getPathFromIdList == NULL)
         return 0;
@@ -90,7 +97,8 @@ int BrowseForInstallFolder(HWND hwnd)
     LPITEMIDLIST list = browseForFolder(&info);
     int chosen = 0;
     if (list != NULL) {
-        chosen = getPathFromIdList(list, InstallPath) ? 1 : 0;
+        /* the real name, which the folder box's check then sees */
+        chosen = getPathFromIdList(list, folder) ? 1 : 0;
         coTaskMemFree(list);
     }
     if (SUCCEEDED(com))
@@ -107,14 +115,27 @@ static void ShowFolderPage(HWND hwnd)
     FolderPageShown = 1;
 }
 
-/* the folder typed on the folder page into InstallPath, with its
-   backslash; 0 when it is too short or a file of the product would not
-   fit below it */
+/* the folder typed on the folder page into InstallPath, absolute and
+   with its backslash; 0 when code page 932 cannot hold its name, when it
+   is too short, or when it cannot be made absolute or a file of the
+   product would not fit below it */
 static int ReadInstallFolder(HWND hwnd)
 {
-    GetDlgItemTextA(hwnd, IDC_FOLDER_EDIT, InstallPath, MAX_PATH);
-    return lstrlenA(InstallPath) >= 3 && AddInstallPathBackslash() &&
-           ProductFilesFit();
+    wchar_t wide[MAX_PATH];
+    char typed[MAX_PATH];
+
+    if (GetWindowTextLengthW(GetDlgItem(hwnd, IDC_FOLDER_EDIT)) >= MAX_PATH)
+        return 0;
+    GetDlgItemTextW(hwnd, IDC_FOLDER_EDIT, wide, MAX_PATH);
+    /* refused, never replaced by a look-alike: C:\Tools\Café is not
+       C:\Tools\Cafe */
+    if (!WideToAnsi(wide, typed, sizeof(typed)) || lstrlenA(typed) < 3)
+        return 0;
+    /* absolute once, here: recorded so, it means the same folder to every
+       later run whatever its current directory */
+    DWORD n = GetFullPathNameA(typed, MAX_PATH, InstallPath, NULL);
+    return n != 0 && n < MAX_PATH && IsAbsoluteFolder(InstallPath) &&
+           AddInstallPathBackslash() && ProductFilesFit();
 }
 
 /* the folder exists, or the user agreed to its creation and it was made */
@@ -122,12 +143,12 @@ static int MakeInstallFolder(HWND hwnd)
 {
     if (IsExistingFolder(InstallPath))
         return 1;
-    if (MessageBoxA(hwnd, "指定したフォルダは存在しません。作成しますか?",
-                    SETUP_CAPTION, MB_ICONQUESTION | MB_YESNO) != IDYES)
+    if (SetupBox(hwnd, "指定したフォルダは存在しません。作成しますか?",
+                 MB_ICONQUESTION | MB_YESNO) != IDYES)
         return 0;
     if (!CreateFolderChain(InstallPath)) {
-        MessageBoxA(hwnd, "フォルダ名が不正です。フォルダの作成に失敗しました。",
-                    SETUP_CAPTION, MB_ICONERROR);
+        SetupBox(hwnd, "フォルダ名が不正です。フォルダの作成に失敗しました。",
+                 MB_ICONERROR);
         return 0;
     }
     return 1;
@@ -141,7 +162,7 @@ int InstallStep(HWND hwnd)
     }
     /* a refused folder keeps the wizard on its folder page */
     if (!ReadInstallFolder(hwnd)) {
-        MessageBoxA(hwnd, kFolderPrompt, SETUP_CAPTION, MB_ICONWARNING);
+        SetupBox(hwnd, kFolderPrompt, MB_ICONWARNING);
         return 0;
     }
     if (!MakeInstallFolder(hwnd))
@@ -172,12 +193,10 @@ static void OnContinue(HWND hwnd)
 
 static void OnCancel(HWND hwnd)
 {
-    if (MessageBoxA(hwnd,
-                    "セットアップはまだ完了していません。セットアップを中止しますか?",
-                    SETUP_CAPTION, MB_ICONQUESTION | MB_YESNO) != IDYES)
+    if (SetupBox(hwnd, "セットアップはまだ完了していません。セットアップを中止しますか?",
+                 MB_ICONQUESTION | MB_YESNO) != IDYES)
         return;
-    MessageBoxA(hwnd, "セットアップを中止しました。", SETUP_CAPTION,
-                MB_ICONINFORMATION);
+    SetupBox(hwnd, "セットアップを中止しました。", MB_ICONINFORMATION);
     EndDialog(hwnd, 2);
 }
 
@@ -193,6 +212,31 @@ static void OnInitDialog(HWND hwnd)
     ApplyModeLayout(hwnd);
 }
 
+static void OnBrowse(HWND hwnd)
+{
+    wchar_t folder[MAX_PATH];
+    if (BrowseForInstallFolder(hwnd, folder))
+        SetDlgItemTextW(hwnd, IDC_FOLDER_EDIT, folder);
+}
+
+static INT_PTR OnCommand(HWND hwnd, WPARAM wParam)
+{
+    /* the whole wParam: only clicks (notification code 0) match */
+    if (wParam != IDOK && wParam != IDCANCEL && wParam != IDC_BROWSE)
+        return FALSE;
+    if (Busy)
+        return TRUE;
+    Busy = 1;
+    if (wParam == IDOK)
+        OnContinue(hwnd);
+    else if (wParam == IDCANCEL)
+        OnCancel(hwnd);
+    else
+        OnBrowse(hwnd);
+    Busy = 0;
+    return TRUE;
+}
+
 INT_PTR CALLBACK SetupDlgProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM)
 {
     switch (message) {
@@ -200,21 +244,7 @@ INT_PTR CALLBACK SetupDlgProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM)
         OnInitDialog(hwnd);
         return TRUE;
     case WM_COMMAND:
-        /* the whole wParam: only clicks (notification code 0) match */
-        switch (wParam) {
-        case IDOK:
-            OnContinue(hwnd);
-            return TRUE;
-        case IDCANCEL:
-            OnCancel(hwnd);
-            return TRUE;
-        case IDC_BROWSE:
-            if (BrowseForInstallFolder(hwnd))
-                SetDlgItemTextA(hwnd, IDC_FOLDER_EDIT, InstallPath);
-            return TRUE;
-        default:
-            return FALSE;
-        }
+        return OnCommand(hwnd, wParam);
     case WM_DESTROY:
         DeleteObject(TitleFont);
         DeleteObject(ModeFont);

@@ -45,6 +45,36 @@ TEST_F(BadRegistry, VersionOfOtherTypesIsReadAsFourBytesOrRefused)
     EXPECT_TRUE(EndsInReadError());
 }
 
+TEST_F(BadRegistry, RelativeOrDeviceInstallPathIsAReadError)
+{
+    /* the current directory is the media: a relative record would name a
+       folder there */
+    ASSERT_TRUE(MakeFreshFolder(media + "abc\\"));
+    ASSERT_TRUE(WriteFileBytes(media + "abc\\Readme.txt", "someone else's"));
+    const char *paths[] = {"abc\\", "D:abc\\", "\\abc\\", "\\\\?\\C:\\qvtest\\media\\abc\\",
+                           "\\\\.\\C:\\qvtest\\media\\abc\\"};
+    for (const char *path : paths) {
+        SCOPED_TRACE(path);
+        RecordInstallation(130, path);
+        EXPECT_TRUE(EndsInReadError());
+        EXPECT_TRUE(FileExists(media + "abc\\Readme.txt"));
+    }
+}
+
+TEST_F(BadRegistry, RecordedFileIsNeverRun)
+{
+    /* a batch file that would leave a marker, recorded as the folder */
+    std::string batch = TestRoot() + "x.bat";
+    std::string marker = TestRoot() + "ran.txt";
+    ASSERT_TRUE(WriteFileBytes(batch, "echo ran > " + marker + "\r\n"));
+    RecordInstallation(130, batch);
+    EXPECT_TRUE(RunOperation(kUninstalled, IconInformation, 0));
+    /* nothing was started, so nothing can still be starting */
+    EXPECT_EQ(0, JobProcessCount(&setup));
+    EXPECT_FALSE(FileExists(marker));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
+}
+
 TEST_F(BadRegistry, InstallPathOfTheWrongTypeIsAReadError)
 {
     ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kSetupKey, "Version", 129));
@@ -128,18 +158,12 @@ class BadMedia : public SetupBadInput {};
 TEST_F(BadMedia, AMissingFileAtEachPositionEndsBeforeIt)
 {
     for (int missing = 0; missing < MediaFileCount; missing++) {
+        /* Setup.exe is where Setup runs from: never missing */
+        if (missing == MediaSetup)
+            continue;
         SCOPED_TRACE(MediaName(missing));
         ResetProductRegistry();
         ASSERT_TRUE(BuildMedia(media, 1u << missing));
-        if (missing == MediaSetup) {
-            /* started from elsewhere, with the media as its current
-               directory, as the copy expects */
-            setupExe = TestRoot() + "runner\\Setup.exe";
-            ASSERT_TRUE(MakeFreshFolder(TestRoot() + "runner\\"));
-            ASSERT_TRUE(CopyFileA(BinFile("Setup.exe").c_str(), setupExe.c_str(), FALSE));
-        } else {
-            setupExe.clear();
-        }
         std::string folder = TestRoot() + "Missing" + std::to_string(missing) + "\\";
         ASSERT_TRUE(MakeFreshFolder(folder));
         OpenFolderPage();

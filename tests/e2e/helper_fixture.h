@@ -26,6 +26,10 @@ const char kAppendFailed[] =
     "ファイルの書き込みに失敗しました。\r\nQuorvane のセットアップ先フォルダに、"
     "書き込み可能なファイル \"!Default.kws\" があることを確認してください。";
 
+const char kNotAnsi[] =
+    "名前に Quorvane で扱えない文字が含まれているため、キーワードを割り当てませんでした。\r\n"
+    "ファイルやフォルダの名前を変更してから、もう一度割り当ててください。";
+
 const int kKeywordBox = 9821;
 
 /* what a record looks like in the file */
@@ -110,6 +114,17 @@ protected:
     int Start(Program *program, const std::string &arguments)
     {
         return StartProgram(program, exe, arguments, elsewhere.c_str());
+    }
+
+    /* started the way the shell starts it, through the wide interface */
+    int StartWide(Program *program, const std::wstring &arguments)
+    {
+        wchar_t wideExe[MAX_PATH];
+        if (!MultiByteToWideChar(CP_ACP, 0, exe.c_str(), -1, wideExe, MAX_PATH))
+            return 0;
+        return StartProgramWide(program, wideExe,
+                                L"\"" + std::wstring(wideExe) + L"\" " + arguments,
+                                elsewhere.c_str());
     }
 
     /* starts Helper with arguments and waits for its input box */

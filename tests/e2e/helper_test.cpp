@@ -63,6 +63,32 @@ TEST_F(HelperStart, CancelEscAndTheCloseBoxEndWithTwoAndLeaveNoTrace)
     }
 }
 
+TEST_F(HelperStart, NamesCodePage932CannotHoldAreRefused)
+{
+    /* ¥ (U+00A5) would arrive as a backslash, ü as u: another target */
+    const wchar_t *targets[] = {L"\"C:\\Data\\a\u00a5b.txt\"", L"\"C:\\Data\\cafe\u00fc.txt\""};
+    for (const wchar_t *target : targets) {
+        ASSERT_TRUE(StartWide(&helper, target));
+        HWND box = WaitForMessageBox(&helper);
+        EXPECT_TRUE(IsBox(box, kErrorCaption, kNotAnsi, IconError));
+        EXPECT_EQ(nullptr, WaitForDialog(&helper, kKeywordBox, 0));
+        if (box != NULL) {
+            EXPECT_EQ(nullptr, GetWindow(box, GW_OWNER));
+            PressButton(box, IDOK);
+        }
+        EXPECT_EQ(0xFFFFFFFFu, WaitForExit(&helper));
+    }
+    EXPECT_EQ("", Content(keywordFile));
+    EXPECT_TRUE(BroadcastsSinceSetUp(0));
+
+    /* a Japanese name has its form in code page 932 */
+    HWND box = NULL;
+    ASSERT_TRUE(StartWide(&helper, L"\"C:\\Data\\\u8868\u8a08\u7b97.xls\""));
+    ASSERT_NE(nullptr, box = WaitForDialog(&helper, kKeywordBox));
+    ASSERT_TRUE(Confirm(box, "表"));
+    EXPECT_EQ(Record("表", "C:\\Data\\表計算.xls"), Content(keywordFile));
+}
+
 /* OK: the record, byte for byte */
 
 class HelperRecord : public HelperTest {};
@@ -211,6 +237,24 @@ TEST_F(HelperFailure, ReadOnlyKeywordFileStaysUnchanged)
     EXPECT_EQ(1u, WaitForExit(&helper));
     EXPECT_EQ(old, Content(keywordFile));
     EXPECT_TRUE(GetFileAttributesA(keywordFile.c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_TRUE(BroadcastsSinceSetUp(1));
+}
+
+TEST_F(HelperFailure, SecondOkBehindTheFailureBoxDoesNothing)
+{
+    ASSERT_TRUE(DeleteFileA(keywordFile.c_str()));
+    HWND box = StartInputBox("C:\\Data\\memo.txt");
+    ASSERT_NE(nullptr, box);
+    PressButton(box, IDOK);
+    HWND failed = WaitForMessageBox(&helper);
+    ASSERT_NE(nullptr, failed);
+    /* the user makes the file and presses OK once more: the box has no
+       owner, so the input box takes the click, and drops it */
+    ASSERT_TRUE(WriteFileBytes(keywordFile, ""));
+    EXPECT_TRUE(ClickAndWait(box, IDOK));
+    PressButton(failed, IDOK);
+    EXPECT_EQ(1u, WaitForExit(&helper));
+    EXPECT_EQ("", Content(keywordFile));
     EXPECT_TRUE(BroadcastsSinceSetUp(1));
 }
 

@@ -130,14 +130,28 @@ TEST_F(Install, FailedCreationKeepsTheFolderPage)
     EXPECT_TRUE(NothingRecorded());
 }
 
-TEST_F(Install, RelativeFolderIsMadeBelowTheMedia)
+TEST_F(Install, RelativeFolderIsRecordedAbsolute)
 {
+    /* made absolute against Setup's current directory, here the media */
     OpenFolderPage();
     Continue("abc");
     ASSERT_TRUE(AnswerBox(kCreateQuestion, IconQuestion, IDYES));
     ASSERT_TRUE(EndsWithBox(kInstalled, IconInformation, 0));
     EXPECT_TRUE(HasProductFiles(media + "abc\\"));
-    EXPECT_TRUE(HasRecord("abc\\"));
+    EXPECT_TRUE(HasRecord(media + "abc\\"));
+}
+
+TEST_F(Install, NameCodePage932CannotHoldIsRefusedBeforeAnythingIsMade)
+{
+    std::vector<std::string> before = FolderEntries(TestRoot());
+    OpenFolderPage();
+    /* é has no form in code page 932; the ANSI box would say Cafe */
+    SetControlTextWide(wizard, kFolderEdit, L"C:\\qvtest\\Caf\u00e9");
+    PressButton(wizard, IDOK);
+    ASSERT_TRUE(AnswerBox(kFolderPrompt, IconWarning, IDOK));
+    EXPECT_TRUE(StillOnFolderPage());
+    EXPECT_EQ(before, FolderEntries(TestRoot()));
+    EXPECT_TRUE(NothingRecorded());
 }
 
 TEST_F(Install, FolderWithoutBackslashIsRecordedWithOne)
@@ -221,6 +235,65 @@ TEST_F(Install, MissingHelperOnTheMediaIsFatal)
     EXPECT_TRUE(NothingRecorded());
 }
 
+TEST_F(Install, SecondContinueBehindTheFatalBoxDoesNothing)
+{
+    DeleteFileA((media + "Helper.ex_").c_str());
+    std::string folder = TestRoot() + "Broken\\";
+    ASSERT_TRUE(MakeFreshFolder(folder));
+    OpenFolderPage();
+    Continue(folder);
+    HWND fatal = WaitForMessageBox(&setup);
+    EXPECT_TRUE(IsSetupBox(fatal, kFatal, IconError));
+    /* the user puts the file back and presses 続行 once more: the box has
+       no owner, so the wizard takes the click, and drops it */
+    ASSERT_TRUE(CopyFileA(BinFile("Helper.exe").c_str(), (media + "Helper.ex_").c_str(), FALSE));
+    EXPECT_TRUE(ClickAndWait(wizard, IDOK)) << "a second install runs inside the first";
+    PressButton(fatal, IDOK);
+    EXPECT_TRUE(EndedWith(WaitForExit(&setup), 0xFFFFFFFF));
+    EXPECT_FALSE(FileExists(folder + "Helper.exe"));
+    EXPECT_TRUE(NothingRecorded());
+}
+
+TEST_F(Install, MediaComesFromSetupsOwnFolder)
+{
+    /* started with another current directory, one that holds decoys of
+       the media's names */
+    std::string decoys = TestRoot() + "decoys\\";
+    ASSERT_TRUE(MakeFreshFolder(decoys));
+    for (int i = 0; i < MediaFileCount; i++)
+        ASSERT_TRUE(WriteFileBytes(decoys + MediaName(i), "decoy"));
+    std::string folder = TestRoot() + "Installed\\";
+    ASSERT_TRUE(MakeFreshFolder(folder));
+    ASSERT_TRUE(StartSetup(decoys));
+    wizard = WaitForWizard();
+    ASSERT_NE(nullptr, wizard);
+    PressButton(wizard, IDOK);
+    ASSERT_TRUE(WaitForControlShown(wizard, kFolderEdit));
+    Continue(folder);
+    ASSERT_TRUE(EndsWithBox(kInstalled, IconInformation, 0));
+    EXPECT_TRUE(HasProductFiles(folder));
+}
+
+TEST_F(Install, IntoTheMediaFolderItself)
+{
+    /* Setup.exe and Readme.txt are their own targets there */
+    OpenFolderPage();
+    Continue(media);
+    ASSERT_TRUE(EndsWithBox(kInstalled, IconInformation, 0));
+    EXPECT_TRUE(HasProductFiles(media));
+    EXPECT_TRUE(HasRecord(media));
+}
+
+TEST_F(Install, FolderInPlaceOfTheKeywordFileIsFatal)
+{
+    std::string folder = TestRoot() + "Installed\\";
+    ASSERT_TRUE(MakeFreshFolder(folder + "!Default.kws\\"));
+    OpenFolderPage();
+    Continue(folder);
+    ASSERT_TRUE(EndsWithBox(kFatal, IconError, 0xFFFFFFFF));
+    EXPECT_TRUE(NothingRecorded());
+}
+
 TEST_F(Install, TypedTextWinsOverTheBrowser)
 {
     OpenFolderPage();
@@ -246,8 +319,11 @@ TEST_F(Install, CompletedRunOpensTheFolder)
     OpenFolderPage();
     Continue(folder);
     ASSERT_TRUE(EndsWithBox(kInstalled, IconInformation, 0));
-    /* the shell's window on the folder runs on in Setup's job */
-    EXPECT_GE(JobProcessCount(&setup), 1);
+    /* the shell's window on the folder runs on in Setup's job, and shows
+       the folder's name */
+    HWND window = WaitForChildWindow(&setup);
+    ASSERT_NE(nullptr, window);
+    EXPECT_EQ("Opened", WindowText(window));
 }
 
 } // namespace

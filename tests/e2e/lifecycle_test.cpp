@@ -164,7 +164,37 @@ TEST_F(Lifecycle, UninstallRemovesProgramFilesAndKeys)
         EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, key.c_str())) << key;
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     /* the folder is opened for what is left */
-    EXPECT_GE(JobProcessCount(&setup), 1);
+    HWND window = WaitForChildWindow(&setup);
+    ASSERT_NE(nullptr, window);
+    EXPECT_EQ("Installed", WindowText(window));
+}
+
+TEST_F(Lifecycle, UpdateWaitsWhileAFileIsInUse)
+{
+    std::string folder = TestRoot() + "Installed\\";
+    LayOutInstallation(folder, 129);
+    /* the main program's file held open by a program that shares nothing */
+    HANDLE held = CreateFileA((folder + "Quorvane.exe").c_str(), GENERIC_READ, 0, NULL,
+                              OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    std::string inUse = "ファイル " + folder +
+                        "Quorvane.exe は、ほかのプログラムが使用しているため置き換えられません。\r\n"
+                        "このファイルを使用しているプログラムを終了してから、［再試行］を押してください。";
+    OpenWizard();
+    PressButton(wizard, IDOK);
+    /* Retry while it is still held asks again */
+    ASSERT_TRUE(AnswerBox(inUse.c_str(), IconWarning, IDRETRY));
+    HWND box = WaitForMessageBox(&setup);
+    EXPECT_TRUE(IsSetupBox(box, inUse.c_str(), IconWarning, MB_RETRYCANCEL));
+    EXPECT_EQ(GetAncestor(wizard, GA_ROOT), GetWindow(box, GW_OWNER)) << "not owned by the wizard";
+    CloseHandle(held);
+    PressButton(box, IDRETRY);
+    ASSERT_TRUE(WaitForWindowGone(box));
+    ASSERT_TRUE(EndsWithBox(kUpdated, IconInformation, 0));
+    EXPECT_TRUE(HasProductFiles(folder));
+    DWORD version = 0;
+    EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, kSetupKey, "Version", &version));
+    EXPECT_EQ(130u, version);
 }
 
 TEST_F(Lifecycle, UninstallOfFilesDeletedByHandStillSucceeds)

@@ -40,6 +40,22 @@ TEST_F(SetupStart, RefusesWhileTheMainProgramRuns)
     EndProgram(&standIn);
 }
 
+TEST_F(SetupStart, RefusesWhileAHelperIsOpen)
+{
+    std::string folder = TestRoot() + "Installed\\";
+    ASSERT_TRUE(MakeFreshFolder(folder));
+    ASSERT_TRUE(CopyFileA(BinFile("Helper.exe").c_str(), (folder + "Helper.exe").c_str(), FALSE));
+    RecordInstallation(130, folder);
+    Program helper;
+    ASSERT_TRUE(StartProgram(&helper, folder + "Helper.exe", "C:\\Data\\memo.txt", NULL));
+    ASSERT_NE(nullptr, WaitForDialog(&helper, 9821));
+
+    ASSERT_TRUE(StartSetup());
+    ASSERT_TRUE(EndsWithBox(kRunning, IconError, 1));
+    EXPECT_TRUE(FileExists(folder + "Helper.exe"));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kSetupKey));
+}
+
 TEST_F(SetupStart, RefusesASecondSetup)
 {
     ASSERT_TRUE(StartSetup());

@@ -262,4 +262,60 @@ TEST_F(HelperAppend, GivesUpOnAFileHeldForGood)
     EXPECT_EQ("old\r\n", Content());
 }
 
+/* fills the drive of folder with a file of its own: whole pages first,
+   then byte by byte until nothing more goes in */
+int FillDrive(const std::string &folder)
+{
+    HANDLE file = CreateFileA((folder + "filler").c_str(), GENERIC_WRITE, 0, NULL,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    std::string page(4096, 'f');
+    DWORD written = 1;
+    for (int i = 0; i < 1024 && written > 0; i++) {
+        if (!WriteFile(file, page.data(), (DWORD)page.size(), &written, NULL))
+            written = 0;
+    }
+    for (int i = 0; i < 4096 && written > 0; i++) {
+        if (!WriteFile(file, "f", 1, &written, NULL))
+            written = 0;
+    }
+    CloseHandle(file);
+    return 1;
+}
+
+/* S: is a 64 KiB file system of its own (scripts/small-drive): there an
+   append can be made to fail part way, and must leave no partial record */
+TEST_F(HelperAppend, ARecordThatDoesNotFitOnTheDiskLeavesTheFileAsItWas)
+{
+    const std::string drive = "S:\\";
+    if (!FolderExists(drive))
+        GTEST_SKIP() << "no small drive S: (mounting one needs root)";
+    struct Case {
+        const char *what;
+        size_t size;
+    } cases[] = {
+        /* the record's first ten bytes fit the file's last page */
+        {"a short write", 4096 - 10},
+        /* not one byte fits */
+        {"a failed write", 4096},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string full = drive + "full\\";
+        ASSERT_TRUE(MakeFreshFolder(full));
+        std::string old(c.size, 'o');
+        ASSERT_TRUE(WriteFileBytes(full + "!Default.kws", old));
+        ASSERT_TRUE(FillDrive(full));
+        EXPECT_EQ(0, AppendRecordInFolder(full.c_str(), "memo", "C:\\Data\\memo.txt"));
+        EXPECT_TRUE(Content(full + "!Default.kws") == old) << "a partial record stayed";
+
+        /* with room again the same append goes through */
+        ASSERT_TRUE(DeleteFileA((full + "filler").c_str()));
+        EXPECT_EQ(1, AppendRecordInFolder(full.c_str(), "memo", "C:\\Data\\memo.txt"));
+        EXPECT_TRUE(Content(full + "!Default.kws") == old + "memo\r\nC:\\Data\\memo.txt\r\n\r\n");
+        DeleteTree(full);
+    }
+}
+
 } // namespace

@@ -2,11 +2,15 @@
  * Setup's registry layout against the real (Wine) registry: the settings
  * are seeded with their defaults but never overwritten, the installation
  * record is always rewritten, and the uninstall entry is written quoted.
+ * And the permissions Setup gives an install folder it creates, read from
+ * the descriptor it builds: Wine keeps no folder permissions to read back.
  */
 #include <string.h>
 
 #include <string>
 #include <vector>
+
+#include <aclapi.h>
 
 #include <gtest/gtest.h>
 
@@ -191,6 +195,42 @@ TEST_F(Registry, UninstallEntryIsSkippedWhenTheCommandCannotBeNamed)
     std::string command;
     ASSERT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString", &command));
     EXPECT_EQ("\"" + folder + "Setup.exe\"" + '\0', command);
+}
+
+TEST(InstallFolderSecurity, IsProtectedAndGrantsExactlySystemAdministratorsAndUsers)
+{
+    PSECURITY_DESCRIPTOR descriptor = InstallFolderSecurity();
+    ASSERT_NE(nullptr, descriptor);
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ASSERT_TRUE(GetSecurityDescriptorControl(descriptor, &control, &revision));
+    EXPECT_TRUE(control & SE_DACL_PROTECTED) << "the parent's permissions would be inherited";
+    EXPECT_TRUE(control & SE_DACL_PRESENT);
+    BOOL present = FALSE, defaulted = TRUE;
+    PACL dacl = NULL;
+    ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted));
+    ASSERT_NE(nullptr, dacl) << "a NULL DACL lets everyone do everything";
+    EXPECT_FALSE(defaulted);
+
+    struct Grant { WELL_KNOWN_SID_TYPE sid; ACCESS_MASK mask; } expected[] = {
+        {WinLocalSystemSid, FILE_ALL_ACCESS},
+        {WinBuiltinAdministratorsSid, FILE_ALL_ACCESS},
+        {WinBuiltinUsersSid, FILE_GENERIC_READ | FILE_GENERIC_EXECUTE},
+    };
+    ASSERT_EQ(3u, dacl->AceCount);
+    for (DWORD i = 0; i < 3; i++) {
+        SCOPED_TRACE(i);
+        ACCESS_ALLOWED_ACE *ace = NULL;
+        ASSERT_TRUE(GetAce(dacl, i, (void **)&ace));
+        EXPECT_EQ(ACCESS_ALLOWED_ACE_TYPE, ace->Header.AceType);
+        EXPECT_EQ(OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE, ace->Header.AceFlags);
+        EXPECT_EQ(expected[i].mask, ace->Mask) << std::hex << ace->Mask;
+        BYTE sid[SECURITY_MAX_SID_SIZE];
+        DWORD size = sizeof(sid);
+        ASSERT_TRUE(CreateWellKnownSid(expected[i].sid, NULL, sid, &size));
+        EXPECT_TRUE(EqualSid(sid, &ace->SidStart));
+    }
+    LocalFree(descriptor);
 }
 
 } // namespace

@@ -89,6 +89,38 @@ TEST(DropCutCharacter, DropsOnlyALeadByteWithoutItsTrail)
     }
 }
 
+TEST(IsAbsoluteFolder, TakesDriveRootsAndSharesOnly)
+{
+    struct Row { const char *path; int expected; } rows[] = {
+        {"C:\\", 1},
+        {"c:\\Tools\\", 1},
+        {"C:\\" HYO "\\", 1},
+        {"\\\\server\\share", 1},
+        {"\\\\server\\share\\Tools\\", 1},
+        {"\\\\" HYO "\\" SO, 1},           /* trail bytes 0x5C inside the names */
+        {"", 0},
+        {"abc", 0},
+        {"abc\\", 0},
+        {"..\\x\\", 0},
+        {"D:abc\\", 0},
+        {"D:", 0},
+        {"\\Tools\\", 0},                 /* the current drive's root */
+        {"C:/Tools/", 0},
+        {"1:\\x", 0},
+        {"\\\\server", 0},
+        {"\\\\server\\", 0},
+        {"\\\\\\share\\", 0},
+        {"\\\\?\\C:\\Tools\\", 0},     /* long-path form */
+        {"\\\\.\\C:\\", 0},             /* device form */
+        {"\\\\?\\UNC\\server\\share\\", 0},
+        {"\\\\" "\x81\\" "x\\", 0},     /* the lead byte takes the backslash */
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.path);
+        EXPECT_EQ(row.expected, IsAbsoluteFolder(row.path));
+    }
+}
+
 TEST(AppendBackslash, AddsOneOnlyWhereTheLastCharacterIsNotOne)
 {
     char buffer[16];

@@ -1,0 +1,16 @@
+/*
+ * Wide text into the ANSI code page (932 on the systems the product is
+ * made for), refusing what it cannot hold. The ANSI interface would put a
+ * look-alike or "?" in place of such a character: a file named a¥b.txt
+ * would arrive as a\b.txt, another path one folder deeper.
+ */
+#ifndef QUORVANE_COMMON_ANSI_H
+#define QUORVANE_COMMON_ANSI_H
+
+#include <windows.h>
+
+/* wide as ANSI text in out (size bytes, terminated); 0 and an empty out
+   when a character has no ANSI form or the text does not fit */
+int WideToAnsi(const wchar_t *wide, char *out, int size);
+
+#endif
