@@ -1,6 +1,6 @@
 # Cross build for 32-bit Windows with mingw-w64 (posix thread variant, which
-# GoogleTest needs for std::mutex). Tests run under Wine through the
-# emulator wrapper that the top-level CMakeLists.txt configures.
+# GoogleTest needs for std::mutex). tests/CMakeLists.txt makes
+# scripts/wine-run the emulator, so ctest runs the test programs under Wine.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)

@@ -49,8 +49,7 @@ int SetupTest::StartSetup(const std::string &currentDir)
 {
     EndProgram(&setup);
     std::string dir = currentDir.empty() ? media : currentDir;
-    std::string exe = setupExe.empty() ? media + "Setup.exe" : setupExe;
-    return StartProgram(&setup, exe, "", dir.c_str());
+    return StartProgram(&setup, media + "Setup.exe", "", dir.c_str());
 }
 
 HWND SetupTest::WaitForWizard()

@@ -42,8 +42,6 @@ enum {
 class SetupTest : public ::testing::Test {
 public:
     std::string media;
-    /* the Setup.exe to start; empty: the media's own */
-    std::string setupExe;
     Program setup;
     HWND wizard = NULL;
 
