@@ -133,13 +133,18 @@ static void CopyFromMediaOrDie(HWND owner, const char *mediaName, const char *ta
     char source[MAX_PATH];
     if (!ComposeMediaFile(source, mediaName))
         FatalSetupError();
-    if (IsSameFile(source, target))
+    if (IsSameFile(source, target)) {
+        LogLine("そのまま: %s", target);
         return;
+    }
     while (!CopyFileA(source, target, FALSE)) {
+        DWORD error = GetLastError();
+        LogFailure("コピー", target);
         /* access denied is no program's doing: a retry would never end */
-        if (!IsInUse(GetLastError()) || !AskToRetryInUse(owner, target))
+        if (!IsInUse(error) || !AskToRetryInUse(owner, target))
             FatalSetupError();
     }
+    LogLine("コピー: %s → %s", source, target);
 }
 
 /* an empty file, replacing an existing one */
@@ -147,8 +152,12 @@ static void CreateEmptyFile(const char *path)
 {
     HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file);
+    if (file == INVALID_HANDLE_VALUE) {
+        LogFailure("作成", path);
+        return;
+    }
+    CloseHandle(file);
+    LogLine("作成: %s", path);
 }
 
 /* a file of that name, created empty where there was none; an existing
@@ -159,12 +168,25 @@ static void LeaveFileOrDie(const char *path)
                               NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
     if (file != INVALID_HANDLE_VALUE) {
         CloseHandle(file);
+        LogLine("作成: %s", path);
         return;
     }
     DWORD attributes = GetFileAttributesA(path);
     if (attributes == INVALID_FILE_ATTRIBUTES ||
-        (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        LogFailure("作成", path);
         FatalSetupError();
+    }
+    LogLine("そのまま: %s", path);
+}
+
+/* a file of the product gone; one that is not there is no failure */
+static void RemoveProductFile(const char *path)
+{
+    if (DeleteFileA(path))
+        LogLine("削除: %s", path);
+    else if (GetLastError() != ERROR_FILE_NOT_FOUND && GetLastError() != ERROR_PATH_NOT_FOUND)
+        LogFailure("削除", path);
 }
 
 static void ApplyFileStep(HWND owner, const ProductFile *file, FileStep step)
@@ -191,20 +213,19 @@ static void ApplyFileStep(HWND owner, const ProductFile *file, FileStep step)
         LeaveFileOrDie(path);
         break;
     case RemoveFile:
-        DeleteFileA(path);
+        RemoveProductFile(path);
         break;
     case KeepFile:
         break;
     }
 }
 
-/* every file's step for this run's mode, in table order */
-static void ApplyFileSteps(HWND owner)
+/* every file's step for an install, an update or an uninstall, in table
+   order */
+static void ApplyFileSteps(HWND owner, SetupModeKind operation)
 {
-    if (SetupMode > Uninstall)
-        return;
     for (size_t i = 0; i < kProductFileCount; i++)
-        ApplyFileStep(owner, &kProductFiles[i], kProductFiles[i].step[SetupMode]);
+        ApplyFileStep(owner, &kProductFiles[i], kProductFiles[i].step[operation]);
 }
 
 void CopyProductFiles(HWND owner)
@@ -213,10 +234,11 @@ void CopyProductFiles(HWND owner)
        fit */
     if (!ProductFilesFit())
         FatalSetupError();
-    ApplyFileSteps(owner);
+    ApplyFileSteps(owner, SetupMode == Update ? Update : Install);
 }
 
 void DeleteProductFiles(void)
 {
-    ApplyFileSteps(NULL);
+    /* also a silent uninstall over an older version's record */
+    ApplyFileSteps(NULL, Uninstall);
 }

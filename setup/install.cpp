@@ -11,6 +11,17 @@
 
 #include "../common/text.h"
 
+int DecideInstallFolder(const char *text)
+{
+    if (lstrlenA(text) < 3)
+        return 0;
+    /* absolute once, here: recorded so, it means the same folder to every
+       later run whatever its current directory */
+    DWORD n = GetFullPathNameA(text, MAX_PATH, InstallPath, NULL);
+    return n != 0 && n < MAX_PATH && IsAbsoluteFolder(InstallPath) &&
+           AddInstallPathBackslash() && ProductFilesFit();
+}
+
 int IsExistingFolder(const char *path)
 {
     DWORD attributes = GetFileAttributesA(path);

@@ -16,6 +16,18 @@
 static const char kRunningText[] =
     "システムは Quorvane を実行中です。\r\n"
     "セットアップを行う前に、Quorvane を終了してください。";
+static const char kUsageText[] =
+    "Setup.exe [/S [/UNINSTALL]] [/LOG=ファイル] [/D=フォルダ]\r\n"
+    "\r\n"
+    "/S\tウィンドウを表示せずに実行します。記録がなければインストールし、"
+    "古いバージョンの記録があればアップデートします。\r\n"
+    "/UNINSTALL\t/S と一緒に指定すると、アンインストールします。\r\n"
+    "/D=フォルダ\t/S でインストールするときのセットアップ先フォルダです。"
+    "最後に指定してください。\r\n"
+    "/LOG=ファイル\t実行の記録をファイルに追加します。\r\n"
+    "/?\tこの説明を表示します。\r\n"
+    "\r\n"
+    "終了コード: 0 完了 (または何もする必要がない)、1 Quorvane の実行中、-1 エラー";
 static const char kNewerText[] =
     "より新しいバージョンの Quorvane がすでにセットアップされています。\r\n"
     "セットアップを終了します。";
@@ -94,11 +106,29 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR, int)
 {
     RestrictDllSearchPath();
 
+    struct SetupSwitches switches;
+    ReadSetupSwitches(&switches);
+    /* whoever asks for the switches is at the screen, /S or not */
+    if (switches.help) {
+        SetupBox(NULL, kUsageText, MB_ICONINFORMATION);
+        return 0;
+    }
+    SilentRun = switches.silent;
+    if (switches.log[0] != '\0')
+        OpenSetupLog(switches.log);
+    LogLine("開始: Quorvane セットアップ %s、コマンド ライン %s", QV_VERSION_TEXT,
+            GetCommandLineA());
+
     SetLastError(0);
     HANDLE mutex = CreateMutexA(NULL, TRUE, QV_GUARD_MUTEX);
     if (GetLastError() != 0 || HelperIsRunning()) {
         SetupBox(NULL, kRunningText, MB_ICONERROR);
-        return 1;
+        return EndRun(1);
+    }
+    if (SilentRun) {
+        int result = RunSilently(&switches);
+        ReleaseMutex(mutex);
+        return EndRun(result);
     }
 
     if (hPrevInstance == NULL) {
@@ -108,7 +138,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR, int)
         wc.hInstance = hInstance;
         wc.lpszClassName = SETUP_WINDOW_CLASS;
         if (!RegisterClassA(&wc))
-            return 0;
+            return EndRun(0);
     }
 
     HWND hwnd = CreateWindowExA(0, SETUP_WINDOW_CLASS, NULL,
@@ -127,12 +157,12 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR, int)
         /* the window could not even be created: no quit message will
            come, and waiting for one would hang */
         ReleaseMutex(mutex);
-        return 0;
+        return EndRun(0);
     }
     while (GetMessageA(&msg, NULL, 0, 0)) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
     ReleaseMutex(mutex);
-    return (int)msg.wParam;
+    return EndRun((int)msg.wParam);
 }

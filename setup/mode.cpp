@@ -13,6 +13,7 @@
 const LONG kSetupVersion = QV_VERSION_NUMBER;
 SetupModeKind SetupMode = Install;
 char InstallPath[MAX_PATH];
+int SilentRun;
 
 static const char kRegistryReadText[] =
     "必要な情報をレジストリから読み込めませんでした。セットアップを続行できません。";
@@ -21,13 +22,36 @@ static const char kFatalText[] =
 
 int SetupBox(HWND owner, const char *text, UINT type)
 {
-    return MessageBoxA(owner, text, SETUP_CAPTION, type);
+    LogLine("メッセージ: %s", text);
+    if (!SilentRun)
+        return MessageBoxA(owner, text, SETUP_CAPTION, type);
+    /* no one to ask: a silent run agrees to nothing and retries nothing */
+    switch (type & MB_TYPEMASK) {
+    case MB_YESNO:
+        return IDNO;
+    case MB_RETRYCANCEL:
+        return IDCANCEL;
+    default:
+        return IDOK;
+    }
+}
+
+int EndRun(int exitCode)
+{
+    LogLine("終了: 終了コード %d", exitCode);
+    return exitCode;
+}
+
+void ExitRun(int exitCode)
+{
+    /* through the runtime's own exit, as a return from WinMain would */
+    exit(EndRun(exitCode));
 }
 
 static __attribute__((noreturn)) void RegistryReadError(void)
 {
     SetupBox(NULL, kRegistryReadText, MB_ICONERROR);
-    exit(-1);
+    ExitRun(-1);
 }
 
 /* "Version" as 4 bytes, whatever type it was stored with */
@@ -74,6 +98,7 @@ void DecideSetupMode(void)
     if (RegOpenKeyExA(HKEY_CURRENT_USER, QV_SETUP_KEY, 0, KEY_QUERY_VALUE,
                       &key) != ERROR_SUCCESS) {
         SetupMode = Install;
+        LogLine("インストールの記録: なし");
         return;
     }
     if (!ValueExists(key, "Version") || !ReadVersionValue(key, &recorded)) {
@@ -92,6 +117,7 @@ void DecideSetupMode(void)
         RegistryReadError();
     }
     RegCloseKey(key);
+    LogLine("インストールの記録: バージョン %ld、フォルダ %s", recorded, InstallPath);
     /* a folder that cannot take its backslash, or too long for the
        product's files, composes no path below it: the update ends in the
        fatal box before its first copy and the uninstall deletes no file */
@@ -101,5 +127,5 @@ void DecideSetupMode(void)
 void FatalSetupError(void)
 {
     SetupBox(NULL, kFatalText, MB_ICONERROR);
-    exit(-1);
+    ExitRun(-1);
 }

@@ -54,8 +54,10 @@ static HKEY CreateUserKeyOrDie(const char *path)
     if (RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, NULL,
                         REG_OPTION_NON_VOLATILE,
                         KEY_QUERY_VALUE | KEY_SET_VALUE, NULL, &key,
-                        NULL) != ERROR_SUCCESS)
+                        NULL) != ERROR_SUCCESS) {
+        LogFailure("レジストリ書き込み HKEY_CURRENT_USER", path);
         FatalSetupError();
+    }
     return key;
 }
 
@@ -68,6 +70,7 @@ static void SeedMissingValues(const char *path, const DwordDefault *values,
             SetDwordValue(key, values[i].name, values[i].value);
     }
     RegCloseKey(key);
+    LogLine("レジストリ書き込み: HKEY_CURRENT_USER\\%s", path);
 }
 
 void SeedSettings(void)
@@ -82,14 +85,18 @@ void SeedSettings(void)
     int recorded = SetStringValue(key, "InstallPath", InstallPath) &&
                    SetDwordValue(key, "Version", (DWORD)kSetupVersion);
     RegCloseKey(key);
-    if (!recorded)
+    if (!recorded) {
+        LogFailure("レジストリ書き込み HKEY_CURRENT_USER", QV_SETUP_KEY);
         FatalSetupError();
+    }
+    LogLine("レジストリ書き込み: HKEY_CURRENT_USER\\%s", QV_SETUP_KEY);
 }
 
 void RegisterUninstallEntry(void)
 {
     char program[MAX_PATH];
     char command[MAX_PATH + 2];
+    char quietCommand[MAX_PATH + 16];
     HKEY key;
 
     if (!ComposeInstallFile(program, QV_SETUP_EXE))
@@ -97,16 +104,21 @@ void RegisterUninstallEntry(void)
     /* quoted: unquoted, a folder with spaces would let Windows try
        C:\Program.exe first */
     wsprintfA(command, "\"%s\"", program);
+    /* what deployment tools run to uninstall with no one at the screen */
+    wsprintfA(quietCommand, "%s /S /UNINSTALL", command);
 
     /* best effort: without the rights to write HKEY_LOCAL_MACHINE the
        installation stays valid without an entry */
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, QV_UNINSTALL_KEY, 0, NULL,
                         REG_OPTION_NON_VOLATILE,
                         KEY_QUERY_VALUE | KEY_SET_VALUE, NULL, &key,
-                        NULL) != ERROR_SUCCESS)
+                        NULL) != ERROR_SUCCESS) {
+        LogFailure("レジストリ書き込み HKEY_LOCAL_MACHINE", QV_UNINSTALL_KEY);
         return;
+    }
     SetStringValue(key, "DisplayName", "Veskaro Quorvane");
     SetStringValue(key, "UninstallString", command);
+    SetStringValue(key, "QuietUninstallString", quietCommand);
     /* what Programs and Features shows beside the name */
     SetStringValue(key, "DisplayIcon", program);
     SetStringValue(key, "DisplayVersion", QV_VERSION_TEXT);
@@ -115,9 +127,23 @@ void RegisterUninstallEntry(void)
     SetDwordValue(key, "NoModify", 1);
     SetDwordValue(key, "NoRepair", 1);
     RegCloseKey(key);
+    LogLine("レジストリ書き込み: HKEY_LOCAL_MACHINE\\%s", QV_UNINSTALL_KEY);
 }
 
 void DeleteUninstallEntry(void)
 {
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, QV_UNINSTALL_KEY);
+    DeleteRegistryKey(HKEY_LOCAL_MACHINE, QV_UNINSTALL_KEY);
+}
+
+void DeleteRegistryKey(HKEY root, const char *path)
+{
+    LONG status = RegDeleteKeyA(root, path);
+    const char *rootName = root == HKEY_LOCAL_MACHINE ? "HKEY_LOCAL_MACHINE"
+                           : root == HKEY_CLASSES_ROOT ? "HKEY_CLASSES_ROOT"
+                                                       : "HKEY_CURRENT_USER";
+    /* a key that is not there is no failure */
+    if (status == ERROR_SUCCESS)
+        LogLine("レジストリ削除: %s\\%s", rootName, path);
+    else if (status != ERROR_FILE_NOT_FOUND)
+        LogLine("失敗: レジストリ削除 %s\\%s (エラー %ld)", rootName, path, status);
 }

@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include "../common/names.h"
+#include "switches.h"
 #include "version.h"
 
 #define SETUP_CAPTION "Quorvane - セットアップ ウィザード"
@@ -38,14 +39,35 @@ extern char InstallPath[MAX_PATH];
 /* 1 once the wizard shows its folder page (Install mode only); written and
    read by the wizard */
 extern int FolderPageShown;
+/* 1 for a run with /S: no window at all, every box a log line instead;
+   written by WinMain at start, read by SetupBox */
+extern int SilentRun;
 
 /* start-up */
 LRESULT CALLBACK SetupWndProc(HWND hwnd, UINT message, WPARAM wParam,
                               LPARAM lParam);
 void DecideSetupMode(void);
 __attribute__((noreturn)) void FatalSetupError(void);
-/* a box with the standard caption; the button the user chose */
+/* a box with the standard caption, also logged; the button the user
+   chose. A silent run only logs it and answers No, Cancel or OK */
 int SetupBox(HWND owner, const char *text, UINT type);
+/* the end of the run in the log; returns exitCode */
+int EndRun(int exitCode);
+/* the same, then the process ends with exitCode */
+__attribute__((noreturn)) void ExitRun(int exitCode);
+/* the switches of this process's command line */
+void ReadSetupSwitches(struct SetupSwitches *switches);
+/* the run of /S; its exit code: 0 done or nothing to do, -1 a failure */
+int RunSilently(const struct SetupSwitches *switches);
+
+/* the log of /LOG= */
+/* opens path for appending; 0 when it cannot be opened (nothing is
+   logged then) */
+int OpenSetupLog(const char *path);
+/* one line, the time before it; nothing without a log */
+void LogLine(const char *format, ...);
+/* "failed: what path (error N)" with the thread's last error */
+void LogFailure(const char *what, const char *path);
 
 /* a routine of a system DLL, which is loaded from the system folder on
    first use and kept; NULL when either is missing */
@@ -61,6 +83,8 @@ int SetStringValue(HKEY key, const char *name, const char *text);
 void SeedSettings(void);
 void RegisterUninstallEntry(void);
 void DeleteUninstallEntry(void);
+/* RegDeleteKeyA, logged; a key that is not there is no failure */
+void DeleteRegistryKey(HKEY root, const char *path);
 
 /* wizard */
 INT_PTR CALLBACK SetupDlgProc(HWND hwnd, UINT message, WPARAM wParam,
@@ -89,6 +113,10 @@ void CopyProductFiles(HWND owner);
 void DeleteProductFiles(void);
 
 /* install and update */
+/* text, the install folder typed or given with /D=, into InstallPath:
+   made absolute, with its backslash; 0 when it is too short, cannot be
+   made absolute, or a file of the product would not fit below it */
+int DecideInstallFolder(const char *text);
 /* copies, data files, settings, record and uninstall entry, then the
    completion box owned by hwnd */
 void InstallAction(HWND hwnd);

@@ -30,7 +30,7 @@ static const KeyRow kDeleteKeys[] = {
 void DeleteProductKeys(void)
 {
     for (size_t i = 0; i < sizeof(kDeleteKeys) / sizeof(kDeleteKeys[0]); i++)
-        RegDeleteKeyA(kDeleteKeys[i].root, kDeleteKeys[i].path);
+        DeleteRegistryKey(kDeleteKeys[i].root, kDeleteKeys[i].path);
 }
 
 void UninstallAction(HWND hwnd)

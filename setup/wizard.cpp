@@ -13,7 +13,6 @@
 #include "resource.h"
 #include "../common/ansi.h"
 #include "../common/center.h"
-#include "../common/text.h"
 
 int FolderPageShown;
 
@@ -115,10 +114,8 @@ static void ShowFolderPage(HWND hwnd)
     FolderPageShown = 1;
 }
 
-/* the folder typed on the folder page into InstallPath, absolute and
-   with its backslash; 0 when code page 932 cannot hold its name, when it
-   is too short, or when it cannot be made absolute or a file of the
-   product would not fit below it */
+/* the folder typed on the folder page into InstallPath (see
+   DecideInstallFolder); 0 also when code page 932 cannot hold its name */
 static int ReadInstallFolder(HWND hwnd)
 {
     wchar_t wide[MAX_PATH];
@@ -127,15 +124,9 @@ static int ReadInstallFolder(HWND hwnd)
     if (GetWindowTextLengthW(GetDlgItem(hwnd, IDC_FOLDER_EDIT)) >= MAX_PATH)
         return 0;
     GetDlgItemTextW(hwnd, IDC_FOLDER_EDIT, wide, MAX_PATH);
-    /* refused, never replaced by a look-alike: C:\Tools\Café is not
-       C:\Tools\Cafe */
-    if (!WideToAnsi(wide, typed, sizeof(typed)) || lstrlenA(typed) < 3)
-        return 0;
-    /* absolute once, here: recorded so, it means the same folder to every
-       later run whatever its current directory */
-    DWORD n = GetFullPathNameA(typed, MAX_PATH, InstallPath, NULL);
-    return n != 0 && n < MAX_PATH && IsAbsoluteFolder(InstallPath) &&
-           AddInstallPathBackslash() && ProductFilesFit();
+    /* refused, never replaced by a look-alike: C:\\Tools\\Café is not
+       C:\\Tools\\Cafe */
+    return WideToAnsi(wide, typed, sizeof(typed)) && DecideInstallFolder(typed);
 }
 
 /* the folder exists, or the user agreed to its creation and it was made */

@@ -315,4 +315,136 @@ TEST_F(Lifecycle, InstallUpdateUninstallInstallInADoubleByteFolder)
     EXPECT_EQ(folder + '\0', path);
 }
 
+/* silent runs, as deployment tools start them */
+
+TEST_F(Lifecycle, SilentInstallIntoTheDefaultOrAGivenFolder)
+{
+    ASSERT_TRUE(RunsSilently("/S", 0));
+    EXPECT_TRUE(HasProductFiles(kDefaultFolder));
+    EXPECT_TRUE(HasRecord(kDefaultFolder));
+    EXPECT_TRUE(FileExists(std::string(kDefaultFolder) + "!Default.kws"));
+
+    /* spaces and double-byte characters, no quotes, any case; the missing
+       folders are made */
+    ResetProductRegistry();
+    std::string folder = TestRoot() + "Program Files\\ソフト 表\\Quorvane\\";
+    ASSERT_TRUE(RunsSilently("/s /D=" + WithoutBackslash(folder), 0));
+    EXPECT_TRUE(HasProductFiles(folder));
+    EXPECT_TRUE(HasRecord(folder));
+    std::string quiet;
+    EXPECT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString", &quiet));
+    EXPECT_EQ("\"" + folder + "Setup.exe\" /S /UNINSTALL" + '\0', quiet);
+
+    /* a pair of quotes around the folder is taken too */
+    ResetProductRegistry();
+    std::string quoted = TestRoot() + "Quoted Folder\\";
+    ASSERT_TRUE(RunsSilently("/LOG=nul /S /D=\"" + quoted + "\"", 0));
+    EXPECT_TRUE(HasRecord(quoted));
+}
+
+TEST_F(Lifecycle, SilentUpdateAndTheRunsThatChangeNothing)
+{
+    std::string folder = TestRoot() + "Installed\\";
+    LayOutInstallation(folder, 129);
+    /* an update stays in the recorded folder */
+    ASSERT_TRUE(RunsSilently("/S /D=" + TestRoot() + "Elsewhere", 0));
+    EXPECT_TRUE(HasProductFiles(folder));
+    EXPECT_TRUE(KeywordsKept(folder));
+    EXPECT_FALSE(FolderExists(TestRoot() + "Elsewhere"));
+    DWORD version = 0;
+    EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, kSetupKey, "Version", &version));
+    EXPECT_EQ(130u, version);
+
+    /* this version recorded: /S alone is never an uninstall */
+    ASSERT_TRUE(WriteFileBytes(folder + "Quorvane.exe", "as the user left it"));
+    ASSERT_TRUE(RunsSilently("/S", 0));
+    std::string data;
+    EXPECT_TRUE(ReadFileBytes(folder + "Quorvane.exe", &data));
+    EXPECT_EQ("as the user left it", data);
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kSetupKey));
+
+    /* a newer version recorded: nothing, /UNINSTALL or not */
+    RecordInstallation(131, folder);
+    ASSERT_TRUE(RunsSilently("/S /UNINSTALL", 0));
+    EXPECT_TRUE(FileExists(folder + "Quorvane.exe"));
+    EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, kSetupKey, "Version", &version));
+    EXPECT_EQ(131u, version);
+}
+
+TEST_F(Lifecycle, QuietUninstallStringRemovesTheProduct)
+{
+    /* nothing recorded: nothing to remove */
+    ASSERT_TRUE(RunsSilently("/S /UNINSTALL", 0));
+    EXPECT_TRUE(NothingRecorded());
+
+    std::string folder = TestRoot() + "Installed\\";
+    ASSERT_TRUE(RunsSilently("/S /D=" + folder, 0));
+    AddVerbKeys();
+    std::string quiet;
+    ASSERT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString", &quiet));
+    ASSERT_TRUE(RunsSilentlyAs(folder + "Setup.exe", quiet.c_str(), 0));
+    for (const char *name : kProgramFiles)
+        EXPECT_FALSE(FileExists(folder + name)) << name;
+    EXPECT_TRUE(FileExists(folder + "Setup.exe"));
+    EXPECT_TRUE(FileExists(folder + "!Default.kws"));
+    EXPECT_TRUE(NothingRecorded());
+    for (const std::string &key : kVerbKeys)
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, key.c_str())) << key;
+
+    /* over an older version's record too */
+    LayOutInstallation(folder, 129);
+    ASSERT_TRUE(RunsSilently("/S /UNINSTALL", 0));
+    EXPECT_FALSE(FileExists(folder + "Quorvane.exe"));
+    EXPECT_TRUE(KeywordsKept(folder));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
+}
+
+TEST_F(Lifecycle, SilentFailuresEndWithMinusOneAndTheLogSaysWhy)
+{
+    std::string logs = TestRoot() + "my logs\\";
+    ASSERT_TRUE(MakeFreshFolder(logs));
+    std::string log = logs + "setup.log";
+    std::string folder = TestRoot() + "Installed\\";
+    const std::string logSwitch = "/LOG=\"" + log + "\"";
+
+    ASSERT_TRUE(DeleteFileA((media + "Helper.ex_").c_str()));
+    ASSERT_TRUE(RunsSilently(logSwitch + " /S /D=" + folder, 0xFFFFFFFF));
+    EXPECT_TRUE(NothingRecorded());
+    std::string text;
+    ASSERT_TRUE(ReadFileBytes(log, &text));
+    EXPECT_EQ(0u, text.find("20")) << text;
+    EXPECT_NE(std::string::npos, text.find("開始: Quorvane セットアップ 1.30、コマンド ライン ")) << text;
+    EXPECT_NE(std::string::npos, text.find("インストールの記録: なし\r\n")) << text;
+    EXPECT_NE(std::string::npos, text.find("コピー: " + media + "Readme.txt → " + folder + "Readme.txt\r\n")) << text;
+    EXPECT_NE(std::string::npos, text.find("失敗: コピー " + folder + "Helper.exe (エラー 2)\r\n")) << text;
+    EXPECT_NE(std::string::npos, text.find("メッセージ: " + std::string(kFatal) + "\r\n")) << text;
+    EXPECT_EQ(text.size() - 2, text.rfind("終了: 終了コード -1\r\n") + 19) << text;
+
+    /* refused folders, an unreadable record */
+    EXPECT_TRUE(RunsSilently("/S /D=ab", 0xFFFFFFFF));
+    EXPECT_TRUE(RunsSilently("/S /D=", 0xFFFFFFFF));
+    EXPECT_TRUE(NothingRecorded());
+    ASSERT_TRUE(CreateKey(HKEY_CURRENT_USER, kSetupKey));
+    EXPECT_TRUE(RunsSilently("/S /UNINSTALL", 0xFFFFFFFF));
+    ResetProductRegistry();
+
+    /* the next run is appended, and an interactive run logs too */
+    ASSERT_TRUE(BuildMedia(media));
+    ASSERT_TRUE(RunsSilently("/S " + logSwitch + " /D=" + folder, 0));
+    ASSERT_TRUE(ReadFileBytes(log, &text));
+    EXPECT_NE(std::string::npos, text.find("レジストリ書き込み: HKEY_CURRENT_USER\\" + std::string(kSetupKey) + "\r\n"));
+    EXPECT_NE(std::string::npos, text.find("レジストリ書き込み: HKEY_LOCAL_MACHINE\\" + std::string(kUninstallKey) + "\r\n"));
+    ASSERT_TRUE(StartSetup(media, logSwitch));
+    ASSERT_NE(nullptr, wizard = WaitForWizard());
+    PressButton(wizard, IDOK);
+    ASSERT_TRUE(EndsWithBox(kUninstalled, IconInformation, 0));
+    ASSERT_TRUE(ReadFileBytes(log, &text));
+    EXPECT_NE(std::string::npos, text.find("削除: " + folder + "Quorvane.exe\r\n"));
+    EXPECT_NE(std::string::npos, text.find("メッセージ: " + std::string(kUninstalled) + "\r\n"));
+    EXPECT_EQ(text.size() - 2, text.rfind("終了: 終了コード 0\r\n") + 18) << text;
+    /* every line ends in CR LF */
+    for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1))
+        ASSERT_EQ('\r', text[at - 1]) << "at byte " << at;
+}
+
 } // namespace

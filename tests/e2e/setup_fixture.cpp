@@ -29,9 +29,14 @@ const char *const kInstalledNames[MediaFileCount] = {
     "Quorvane.exe", "Quorvane.hlp", "Quorvane.cnt", "Readme.txt", "Setup.exe", "Helper.exe",
 };
 
+/* the default folder's maker folder, which only the tests that install
+   there make */
+static const char kMakerFolder[] = "C:\\Program Files\\Veskaro\\";
+
 void SetupTest::SetUp()
 {
     ResetProductRegistry();
+    DeleteTree(kMakerFolder);
     DeleteTree(TestRoot());
     ASSERT_FALSE(FolderExists(TestRoot())) << "a leftover test folder cannot be deleted";
     media = TestRoot() + "media\\";
@@ -42,14 +47,62 @@ void SetupTest::TearDown()
 {
     EndProgram(&setup);
     ResetProductRegistry();
+    DeleteTree(kMakerFolder);
     DeleteTree(TestRoot());
 }
 
-int SetupTest::StartSetup(const std::string &currentDir)
+int SetupTest::StartSetup(const std::string &currentDir, const std::string &arguments)
 {
-    EndProgram(&setup);
     std::string dir = currentDir.empty() ? media : currentDir;
-    return StartProgram(&setup, media + "Setup.exe", "", dir.c_str());
+    return StartProgram(&setup, media + "Setup.exe", arguments, dir.c_str());
+}
+
+struct VisibleSearch {
+    DWORD pid;
+    std::string caption;
+};
+
+static BOOL CALLBACK FindVisibleWindow(HWND hwnd, LPARAM lParam)
+{
+    VisibleSearch *search = (VisibleSearch *)lParam;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != search->pid || !IsWindowVisible(hwnd))
+        return TRUE;
+    search->caption = "\"" + WindowText(hwnd) + "\"";
+    return FALSE;
+}
+
+::testing::AssertionResult SetupTest::RunsSilently(const std::string &arguments,
+                                                   DWORD exitCode)
+{
+    std::string exe = media + "Setup.exe";
+    return RunsSilentlyAs(exe, "\"" + exe + "\" " + arguments, exitCode);
+}
+
+::testing::AssertionResult SetupTest::RunsSilentlyAs(const std::string &exe,
+                                                     const std::string &commandLine,
+                                                     DWORD exitCode)
+{
+    if (!StartProgramRaw(&setup, exe, commandLine, media.c_str()))
+        return ::testing::AssertionFailure() << "Setup does not start";
+    VisibleSearch search = {setup.pid, std::string()};
+    DWORD start = GetTickCount();
+    while (WaitForSingleObject(setup.process, 20) == WAIT_TIMEOUT) {
+        if (search.caption.empty())
+            EnumWindows(FindVisibleWindow, (LPARAM)&search);
+        if (GetTickCount() - start > kWaitMs) {
+            EndProgram(&setup);
+            return ::testing::AssertionFailure() << "no end; a window " << search.caption;
+        }
+    }
+    if (!search.caption.empty())
+        return ::testing::AssertionFailure() << "a window showed: " << search.caption;
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(setup.process, &code);
+    if (JobProcessCount(&setup) != 0)
+        return ::testing::AssertionFailure() << "it started another program";
+    return EndedWith(code, exitCode);
 }
 
 HWND SetupTest::WaitForWizard()

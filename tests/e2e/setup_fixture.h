@@ -48,7 +48,15 @@ public:
     void SetUp() override;
     void TearDown() override;
 
-    int StartSetup(const std::string &currentDir = std::string());
+    int StartSetup(const std::string &currentDir = std::string(),
+                   const std::string &arguments = std::string());
+    /* Setup from the media with arguments, as a deployment tool runs it:
+       it ends with exitCode before the deadline, and no window of its own
+       was ever visible */
+    ::testing::AssertionResult RunsSilently(const std::string &arguments, DWORD exitCode);
+    /* the same with another Setup.exe and a whole command line */
+    ::testing::AssertionResult RunsSilentlyAs(const std::string &exe, const std::string &commandLine,
+                                              DWORD exitCode);
     HWND WaitForWizard();
     HWND FindWizard();
     /* Setup started from the media, its wizard open (wizard) */

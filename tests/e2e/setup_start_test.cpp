@@ -56,6 +56,38 @@ TEST_F(SetupStart, RefusesWhileAHelperIsOpen)
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kSetupKey));
 }
 
+TEST_F(SetupStart, SilentRunBesideTheMainProgramEndsWithOne)
+{
+    Program standIn;
+    ASSERT_TRUE(StartStandIn(&standIn));
+    EXPECT_TRUE(RunsSilently("/S", 1));
+    EXPECT_TRUE(NothingRecorded());
+    EXPECT_FALSE(FolderExists(kDefaultFolder));
+}
+
+TEST_F(SetupStart, QuestionMarkListsTheSwitchesAndDoesNothingElse)
+{
+    /* it wins over /S: whoever typed it is at the screen */
+    ASSERT_TRUE(StartSetup(media, "/S /?"));
+    HWND box = WaitForMessageBox(&setup);
+    ASSERT_NE(nullptr, box);
+    MessageBoxInfo info = ReadMessageBox(box);
+    EXPECT_EQ(kSetupCaption, info.caption);
+    EXPECT_EQ(0u, info.text.find("Setup.exe [/S [/UNINSTALL]] [/LOG=ファイル] [/D=フォルダ]\r\n"));
+    for (const char *word : {"\n/S\t", "\n/UNINSTALL\t", "\n/D=フォルダ\t", "\n/LOG=ファイル\t", "\n/?\t"})
+        EXPECT_NE(std::string::npos, info.text.find(word)) << word;
+    EXPECT_STREQ("information", IconName(info.icon));
+    PressButton(box, IDOK);
+    EXPECT_EQ(0u, WaitForExit(&setup));
+    EXPECT_TRUE(NothingRecorded());
+
+    /* without /S other words change nothing: the wizard as always */
+    ASSERT_TRUE(StartSetup(media, "/uninstall /D=C:\\Tools"));
+    HWND wizard = WaitForWizard();
+    ASSERT_NE(nullptr, wizard);
+    EXPECT_EQ("Setup", ControlText(wizard, kModeWord));
+}
+
 TEST_F(SetupStart, RefusesASecondSetup)
 {
     ASSERT_TRUE(StartSetup());

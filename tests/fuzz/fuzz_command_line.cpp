@@ -1,11 +1,23 @@
 /*
  * The command-line splitter: never more bytes out than in, never a
  * double-byte character split, the same arguments whatever the output
- * buffer's size, and nothing written past it.
+ * buffer's size, and nothing written past it. Setup's switches: a folder
+ * or log file is a whole-character piece of the line that fits its
+ * buffer, or empty.
  */
 #include <vector>
 
 #include "fuzz_util.h"
+#include "setup/switches.h"
+
+static void CheckSwitchValue(const std::string &line, int given, const char *value)
+{
+    size_t n = strnlen(value, SWITCH_PATH_SIZE);
+    FUZZ_CHECK(n < SWITCH_PATH_SIZE);
+    FUZZ_CHECK(given || n == 0);
+    if (n > 0)
+        FUZZ_CHECK(line.find(value) != std::string::npos);
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
 {
@@ -51,5 +63,12 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
             FUZZ_CHECK(small[j] == 'Z');
     }
     FUZZ_CHECK(!NextArgument(&c, small, kSmall, &length));
+
+    struct SetupSwitches switches;
+    memset(&switches, 'Z', sizeof(switches));
+    ParseSetupSwitches(cursor, &switches);
+    FUZZ_CHECK(switches.silent == 0 || switches.silent == 1);
+    CheckSwitchValue(line, switches.hasFolder, switches.folder);
+    CheckSwitchValue(line, switches.hasLog, switches.log);
     return 0;
 }

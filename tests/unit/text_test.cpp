@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "common/text.h"
+#include "setup/switches.h"
 
 /* code page 932 bytes spelled out, so that the native sanitizer build,
    whose compiler has no code page 932 literals, reads the same cases */
@@ -345,6 +346,57 @@ TEST(KeywordRecord, DoesNotFitMeansNothing)
     EXPECT_EQ(0u, ComposeKeywordRecord(record, 15, "k", "12345678"));
     EXPECT_EQ('\0', record[0]);
     EXPECT_EQ('Z', record[15]);
+}
+
+TEST(SetupSwitches, AreReadInAnyOrderAndCaseWithTheFolderLast)
+{
+    struct Row {
+        const char *arguments;
+        int silent, uninstall, help, hasFolder;
+        const char *folder;
+        int hasLog;
+        const char *log;
+    } rows[] = {
+        {"", 0, 0, 0, 0, "", 0, ""},
+        {" /S ", 1, 0, 0, 0, "", 0, ""},
+        {"/s /uninstall", 1, 1, 0, 0, "", 0, ""},
+        {"/UnInstall\t/S", 1, 1, 0, 0, "", 0, ""},
+        {"/S /? /UNINSTALL", 1, 1, 1, 0, "", 0, ""},
+        {"/SILENT /Sx /UNINSTALLER S /", 0, 0, 0, 0, "", 0, ""},
+        {"/S /D=C:\\Program Files\\" SOFUTO " " HYO "  ", 1, 0, 0, 1, "C:\\Program Files\\" SOFUTO " " HYO, 0, ""},
+        {"/S /d=\"C:\\My Apps\\\"", 1, 0, 0, 1, "C:\\My Apps\\", 0, ""},
+        {"/D=C:\\x /S", 0, 0, 0, 1, "C:\\x /S", 0, ""},
+        {"/S /D=", 1, 0, 0, 1, "", 0, ""},
+        {"/log=C:\\setup.log /S", 1, 0, 0, 0, "", 1, "C:\\setup.log"},
+        {"/LOG=\"C:\\my logs\\" HYO ".log\" /S", 1, 0, 0, 0, "", 1, "C:\\my logs\\" HYO ".log"},
+        {"/LOG=\"C:\\unclosed /S", 0, 0, 0, 0, "", 1, "C:\\unclosed /S"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.arguments);
+        struct SetupSwitches s;
+        memset(&s, 'Z', sizeof(s));
+        ParseSetupSwitches(row.arguments, &s);
+        EXPECT_EQ(row.silent, s.silent);
+        EXPECT_EQ(row.uninstall, s.uninstall);
+        EXPECT_EQ(row.help, s.help);
+        EXPECT_EQ(row.hasFolder, s.hasFolder);
+        EXPECT_STREQ(row.folder, s.folder);
+        EXPECT_EQ(row.hasLog, s.hasLog);
+        EXPECT_STREQ(row.log, s.log);
+    }
+}
+
+TEST(SetupSwitches, ValuesThatDoNotFitAreEmpty)
+{
+    struct SetupSwitches s;
+    std::string fits = "/S /D=C:\\" + std::string(256, 'f');  /* 259 bytes */
+    ParseSetupSwitches(fits.c_str(), &s);
+    EXPECT_EQ(259u, strlen(s.folder));
+    std::string over = "/LOG=C:\\" + std::string(257, 'l') + " /S /D=C:\\" + std::string(257, 'f');
+    ParseSetupSwitches(over.c_str(), &s);
+    EXPECT_TRUE(s.silent && s.hasLog && s.hasFolder);
+    EXPECT_STREQ("", s.log);
+    EXPECT_STREQ("", s.folder);
 }
 
 } // namespace

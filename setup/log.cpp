@@ -1,0 +1,50 @@
+/*
+ * The log of a run (/LOG=<file>): plain code page 932 text with CR LF,
+ * appended a line at a time, so that a run that ends anywhere has logged
+ * everything up to there. Deployment tools keep it beside the exit code.
+ * Without /LOG= nothing is written.
+ */
+#include "setup.h"
+
+#include <stdarg.h>
+
+static HANDLE LogFile = INVALID_HANDLE_VALUE;
+
+int OpenSetupLog(const char *path)
+{
+    /* appended to, never replaced: one file may hold many runs */
+    LogFile = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                          NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    return LogFile != INVALID_HANDLE_VALUE;
+}
+
+void LogLine(const char *format, ...)
+{
+    /* the time, at most 1024 bytes of text (wvsprintfA's own limit), and
+       CR LF */
+    char line[32 + 1024 + 2];
+    if (LogFile == INVALID_HANDLE_VALUE)
+        return;
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    int n = wsprintfA(line, "%04u-%02u-%02u %02u:%02u:%02u ", now.wYear, now.wMonth,
+                      now.wDay, now.wHour, now.wMinute, now.wSecond);
+    va_list arguments;
+    va_start(arguments, format);
+    n += wvsprintfA(line + n, format, arguments);
+    va_end(arguments);
+    /* one event, one line: a box's own line breaks become spaces */
+    for (int i = 0; i < n; i++) {
+        if (line[i] == '\r' || line[i] == '\n')
+            line[i] = ' ';
+    }
+    line[n++] = '\r';
+    line[n++] = '\n';
+    DWORD written = 0;
+    WriteFile(LogFile, line, (DWORD)n, &written, NULL);
+}
+
+void LogFailure(const char *what, const char *path)
+{
+    LogLine("失敗: %s %s (エラー %lu)", what, path, GetLastError());
+}
