@@ -154,6 +154,11 @@ TEST_F(Registry, UninstallEntryIsQuotedAndGoesAway)
     ASSERT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString", &command));
     EXPECT_EQ(std::string("\"C:\\Program Files\\Veskaro\\Quorvane\\Setup.exe\"") + '\0',
               command);
+    /* what deployment tools run */
+    ASSERT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kUninstall, "QuietUninstallString", &command));
+    EXPECT_EQ(std::string("\"C:\\Program Files\\Veskaro\\Quorvane\\Setup.exe\" /S /UNINSTALL") +
+                  '\0',
+              command);
 
     /* what Programs and Features shows */
     std::string text;
@@ -174,7 +179,7 @@ TEST_F(Registry, UninstallEntryIsQuotedAndGoesAway)
     EXPECT_EQ((DWORD)REG_DWORD, type);
     std::vector<std::string> names;
     ValueNames(HKEY_LOCAL_MACHINE, kUninstall, &names);
-    EXPECT_EQ(8u, names.size());
+    EXPECT_EQ(9u, names.size());
 
     DeleteUninstallEntry();
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall));
