@@ -447,4 +447,18 @@ TEST_F(Lifecycle, SilentFailuresEndWithMinusOneAndTheLogSaysWhy)
         ASSERT_EQ('\r', text[at - 1]) << "at byte " << at;
 }
 
+TEST_F(Lifecycle, SignedMediaRunsAsTheUnsigned)
+{
+    /* the copies the signature test signed (tests/signing) */
+    std::string signedCopies = BinFolder() + "..\\signing-check\\signed\\";
+    if (!FileExists(signedCopies + "Setup.exe"))
+        GTEST_SKIP() << "no signed copies in " << signedCopies;
+    ASSERT_TRUE(CopyFileA((signedCopies + "Setup.exe").c_str(), (media + "Setup.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((signedCopies + "Helper.exe").c_str(), (media + "Helper.ex_").c_str(), FALSE));
+    std::string folder = TestRoot() + "Signed\\";
+    ASSERT_TRUE(RunsSilently("/S /D=" + folder, 0));
+    EXPECT_TRUE(HasProductFiles(folder));
+    EXPECT_TRUE(HasRecord(folder));
+}
+
 } // namespace
