@@ -31,6 +31,7 @@
 ; uninstall mode from the installation record), does not refuse beside a
 ; running main program or Helper, keeps the install folder's inherited
 ; permissions (Setup gives the folder it creates those of Program Files),
+; does not skip the copies when installing into the media folder itself,
 ; and counts a value of another type than string or DWORD as missing.
 ;
 ; Plain NSIS pages: the folder page and the install page, with NSIS's own
