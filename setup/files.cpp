@@ -107,15 +107,18 @@ static int IsSameFile(const char *first, const char *second)
            a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
 }
 
-static const char kInUseText[] =
-    "ファイル %s は、ほかのプログラムが使用しているため置き換えられません。\r\n"
+/* the file's name goes between the two */
+static const char kInUseBefore[] = "ファイル ";
+static const char kInUseAfter[] =
+    " は、ほかのプログラムが使用しているため置き換えられません。\r\n"
     "このファイルを使用しているプログラムを終了してから、［再試行］を押してください。";
 
 /* the Retry/Cancel box for a target another program holds; 1 for Retry */
 static int AskToRetryInUse(HWND owner, const char *target)
 {
-    char text[sizeof(kInUseText) + MAX_PATH];
-    wsprintfA(text, kInUseText, target);
+    char text[sizeof(kInUseBefore) + MAX_PATH + sizeof(kInUseAfter)];
+    JoinText(text, sizeof(text), kInUseBefore, target);
+    JoinText(text, sizeof(text), text, kInUseAfter);
     return SetupBox(owner, text, MB_RETRYCANCEL | MB_ICONWARNING) == IDRETRY;
 }
 

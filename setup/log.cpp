@@ -7,6 +7,7 @@
 #include "setup.h"
 
 #include <stdarg.h>
+#include <stdio.h>
 
 static HANDLE LogFile = INVALID_HANDLE_VALUE;
 
@@ -20,19 +21,20 @@ int OpenSetupLog(const char *path)
 
 void LogLine(const char *format, ...)
 {
-    /* the time, at most 1024 bytes of text (wvsprintfA's own limit), and
-       CR LF */
-    char line[32 + 1024 + 2];
+    char line[1024 + 2];
     if (LogFile == INVALID_HANDLE_VALUE)
         return;
     SYSTEMTIME now;
     GetLocalTime(&now);
-    int n = wsprintfA(line, "%04u-%02u-%02u %02u:%02u:%02u ", now.wYear, now.wMonth,
+    /* the C runtime's formatting, not user32's: a silent run loads no
+       window DLL at all. Cut at the buffer, and always terminated. */
+    int n = _snprintf(line, 32, "%04u-%02u-%02u %02u:%02u:%02u ", now.wYear, now.wMonth,
                       now.wDay, now.wHour, now.wMinute, now.wSecond);
     va_list arguments;
     va_start(arguments, format);
-    n += wvsprintfA(line + n, format, arguments);
+    int m = _vsnprintf(line + n, sizeof(line) - 2 - (size_t)n - 1, format, arguments);
     va_end(arguments);
+    n = m < 0 ? (int)sizeof(line) - 3 : n + m;
     /* one event, one line: a box's own line breaks become spaces */
     for (int i = 0; i < n; i++) {
         if (line[i] == '\r' || line[i] == '\n')

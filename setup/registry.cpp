@@ -5,6 +5,7 @@
  * decides Setup's mode, and the entry in the Windows uninstall list.
  */
 #include "setup.h"
+#include "../common/text.h"
 
 struct DwordDefault {
     const char *name;
@@ -99,13 +100,14 @@ void RegisterUninstallEntry(void)
     char quietCommand[MAX_PATH + 16];
     HKEY key;
 
-    if (!ComposeInstallFile(program, QV_SETUP_EXE))
-        return;
     /* quoted: unquoted, a folder with spaces would let Windows try
        C:\Program.exe first */
-    wsprintfA(command, "\"%s\"", program);
+    if (!ComposeInstallFile(program, QV_SETUP_EXE) ||
+        !JoinText(command, sizeof(command), "\"", program) ||
+        !JoinText(command, sizeof(command), command, "\""))
+        return;
     /* what deployment tools run to uninstall with no one at the screen */
-    wsprintfA(quietCommand, "%s /S /UNINSTALL", command);
+    JoinText(quietCommand, sizeof(quietCommand), command, " /S /UNINSTALL");
 
     /* best effort: without the rights to write HKEY_LOCAL_MACHINE the
        installation stays valid without an entry */
