@@ -29,9 +29,15 @@ static HFONT ModeFont;
 /* the folder page's message and the folder browser's title */
 static const char kFolderPrompt[] = "セットアップ先フォルダを指定してください。";
 
-static HFONT CreateLargeFont(int weight)
+/* 32 pixels high at 96 DPI, and as much larger as the screen's DPI is:
+   the dialog's own font grows with it */
+static HFONT CreateLargeFont(HWND hwnd, int weight)
 {
-    return CreateFontA(32, 0, 0, 0, weight, FALSE, FALSE, FALSE,
+    HDC dc = GetDC(hwnd);
+    int height = MulDiv(32, dc != NULL ? GetDeviceCaps(dc, LOGPIXELSY) : 96, 96);
+    if (dc != NULL)
+        ReleaseDC(hwnd, dc);
+    return CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE,
                        ANSI_CHARSET, 0, 0, 0, 0, "Arial");
 }
 
@@ -194,8 +200,8 @@ static void OnCancel(HWND hwnd)
 static void OnInitDialog(HWND hwnd)
 {
     CenterOnDesktop(hwnd);
-    TitleFont = CreateLargeFont(700);
-    ModeFont = CreateLargeFont(500);
+    TitleFont = CreateLargeFont(hwnd, 700);
+    ModeFont = CreateLargeFont(hwnd, 500);
     SendDlgItemMessageA(hwnd, IDC_PRODUCT_TITLE, WM_SETFONT,
                         (WPARAM)TitleFont, TRUE);
     SendDlgItemMessageA(hwnd, IDC_MODE_WORD, WM_SETFONT, (WPARAM)ModeFont,

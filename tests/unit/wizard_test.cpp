@@ -110,6 +110,61 @@ TEST(WizardTemplate, ManifestAsksForAdministratorAndThemedControls)
     EXPECT_NE(std::string::npos, manifest.find("{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"));
 }
 
+/* a string of the Japanese block of the program's version resource, as
+   VerQueryValueA hands it out: code page 932 bytes */
+std::string VersionString(const std::vector<char> &info, const char *name)
+{
+    char *value = NULL;
+    UINT length = 0;
+    std::string path = std::string("\\StringFileInfo\\041103a4\\") + name;
+    if (!VerQueryValueA(info.data(), path.c_str(), (void **)&value, &length) || value == NULL)
+        return "<none>";
+    return std::string(value);
+}
+
+TEST(VersionResource, BothProgramsCarryTheJapaneseBlock)
+{
+    struct Program {
+        const char *file, *description, *internalName;
+    } programs[] = {
+        {"Setup.exe", "Quorvane セットアップ", "Setup"},
+        {"Helper.exe", "Quorvane ヘルパー", "Helper"},
+    };
+    for (const Program &program : programs) {
+        SCOPED_TRACE(program.file);
+        std::string exe = BinFile(program.file);
+        DWORD handle = 0, size = GetFileVersionInfoSizeA(exe.c_str(), &handle);
+        ASSERT_NE(0u, size);
+        std::vector<char> info(size);
+        ASSERT_TRUE(GetFileVersionInfoA(exe.c_str(), 0, size, info.data()));
+
+        VS_FIXEDFILEINFO *fixed = NULL;
+        UINT length = 0;
+        ASSERT_TRUE(VerQueryValueA(info.data(), "\\", (void **)&fixed, &length));
+        EXPECT_EQ(0x0001001Eu, fixed->dwFileVersionMS); /* 1.30 */
+        EXPECT_EQ(0u, fixed->dwFileVersionLS);
+        EXPECT_EQ(0x0001001Eu, fixed->dwProductVersionMS);
+        EXPECT_EQ((DWORD)VFT_APP, fixed->dwFileType);
+
+        WORD *translation = NULL;
+        ASSERT_TRUE(VerQueryValueA(info.data(), "\\VarFileInfo\\Translation",
+                                   (void **)&translation, &length));
+        ASSERT_EQ(4u, length);
+        EXPECT_EQ(0x0411, translation[0]);
+        EXPECT_EQ(932, translation[1]);
+
+        EXPECT_EQ("Veskaro", VersionString(info, "CompanyName"));
+        EXPECT_EQ("Quorvane", VersionString(info, "ProductName"));
+        EXPECT_EQ(program.description, VersionString(info, "FileDescription"));
+        EXPECT_EQ("1.30.0.0", VersionString(info, "FileVersion"));
+        EXPECT_EQ("1.30.0.0", VersionString(info, "ProductVersion"));
+        EXPECT_EQ("(C) 2026 Veskaro", VersionString(info, "LegalCopyright"));
+        EXPECT_EQ(program.internalName, VersionString(info, "InternalName"));
+        EXPECT_EQ(std::string(program.internalName) + ".exe",
+                  VersionString(info, "OriginalFilename"));
+    }
+}
+
 /* the wizard opened here, modeless, in one mode; a box it opens is
    caught and dismissed at once, never waited in */
 class WizardDialog : public ::testing::Test {
