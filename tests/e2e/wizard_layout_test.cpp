@@ -4,6 +4,7 @@
  * the texts and controls of the mode.
  */
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -112,6 +113,78 @@ TEST_F(WizardLayout, TitleAndModeWordAreDrawnLarge)
     EXPECT_GE(title, 18) << "Quorvane in the 32-pixel font";
     EXPECT_GE(mode, 18) << "Setup in the 32-pixel font";
     EXPECT_LT(message, 16) << "the page message keeps the dialog font";
+}
+
+/* how a dialog stands on the screen: its client size, and for each text
+   control the height of its ink and whether the ink runs to the control's
+   right or bottom edge, where a text too long for it is cut */
+struct DialogLook {
+    int width = 0, height = 0;
+    std::vector<int> inkHeights;
+    std::vector<bool> cut;
+};
+
+DialogLook LookAt(HWND dialog, const std::vector<int> &texts)
+{
+    DialogLook look;
+    RECT client;
+    GetClientRect(dialog, &client);
+    look.width = client.right;
+    look.height = client.bottom;
+    for (int id : texts) {
+        HWND control = GetDlgItem(dialog, id);
+        RECT rect, ink = InkBounds(control);
+        GetClientRect(control, &rect);
+        look.inkHeights.push_back(ink.bottom - ink.top);
+        look.cut.push_back(ink.right >= rect.right || ink.bottom >= rect.bottom);
+    }
+    return look;
+}
+
+/* large is small one and a half times, give or take the rounding of the
+   dialog font's cell to whole pixels, which the dialog units follow */
+::testing::AssertionResult HalfAgainAsLarge(int large, int small)
+{
+    if (small > 0 && large * 100 >= small * 144 && large * 100 <= small * 156)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << large << " against " << small << " at 96 DPI";
+}
+
+TEST_F(WizardLayout, SharpAt150Percent)
+{
+    /* the uninstall page and the input box hold the longest texts */
+    RecordInstallation(130, "C:\\Tools\\");
+    const std::vector<int> wizardTexts = {kTitle, kModeWord, kPageMessage, kUninstallNote,
+                                          kMakerNotice};
+    const std::vector<int> boxTexts = {9822};
+    DialogLook wizard[2], box[2];
+    const DWORD dpis[] = {96, 144};
+    for (int i = 0; i < 2; i++) {
+        SCOPED_TRACE(dpis[i]);
+        ScreenDpi dpi(dpis[i]);
+        ASSERT_TRUE(StartSetup());
+        HWND shown = WaitForWizard();
+        ASSERT_NE(nullptr, shown);
+        wizard[i] = LookAt(shown, wizardTexts);
+        EndProgram(&setup);
+        Program helper;
+        ASSERT_TRUE(StartProgram(&helper, BinFile("Helper.exe"), "C:\\Data\\memo.txt", NULL));
+        HWND input = WaitForDialog(&helper, 9821);
+        ASSERT_NE(nullptr, input);
+        box[i] = LookAt(input, boxTexts);
+    }
+    EXPECT_TRUE(HalfAgainAsLarge(wizard[1].width, wizard[0].width));
+    EXPECT_TRUE(HalfAgainAsLarge(wizard[1].height, wizard[0].height));
+    EXPECT_TRUE(HalfAgainAsLarge(box[1].width, box[0].width));
+    EXPECT_TRUE(HalfAgainAsLarge(box[1].height, box[0].height));
+    /* the 32-pixel fonts become 48 pixels: their ink grows as much */
+    for (int i = 0; i < 2; i++) {
+        int grown = wizard[1].inkHeights[i] * 100, before = wizard[0].inkHeights[i];
+        EXPECT_TRUE(grown >= before * 140 && grown <= before * 160)
+            << wizardTexts[i] << ": " << wizard[1].inkHeights[i] << " against " << before;
+    }
+    EXPECT_EQ(wizard[0].cut, wizard[1].cut) << "a text is cut at 150 per cent only";
+    EXPECT_EQ(box[0].cut, box[1].cut) << "the prompt is cut at 150 per cent only";
 }
 
 } // namespace

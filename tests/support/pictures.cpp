@@ -83,13 +83,16 @@ void SaveShot(HWND hwnd, const char *name)
     WriteFileBytes(std::string(folder) + "\\" + name + ".bmp", data);
 }
 
-int InkHeight(HWND control)
+RECT InkBounds(HWND control)
 {
+    RECT ink = {0, 0, 0, 0};
     RECT rect;
     GetWindowRect(control, &rect);
     int w = rect.right - rect.left, h = rect.bottom - rect.top;
     if (w <= 0 || h <= 0)
-        return 0;
+        return ink;
+    /* taken once its pixels have stopped changing: painting is slow under
+       emulation */
     std::vector<DWORD> pixels, previous;
     for (int attempt = 0; attempt < 20; attempt++) {
         HDC screen = GetDC(NULL);
@@ -101,16 +104,25 @@ int InkHeight(HWND control)
         Sleep(200);
     }
     DWORD background = pixels[0] & 0xFFFFFF;
-    int first = -1, last = -1;
+    ink.left = w;
+    ink.top = h;
     for (int y = 0; y < h; y++) {
         for (int x = 0; x < w; x++) {
-            if ((pixels[(size_t)y * w + x] & 0xFFFFFF) != background) {
-                if (first < 0)
-                    first = y;
-                last = y;
-                break;
-            }
+            if ((pixels[(size_t)y * w + x] & 0xFFFFFF) == background)
+                continue;
+            ink.left = x < ink.left ? x : ink.left;
+            ink.top = y < ink.top ? y : ink.top;
+            ink.right = x + 1 > ink.right ? x + 1 : ink.right;
+            ink.bottom = y + 1;
         }
     }
-    return first < 0 ? 0 : last - first + 1;
+    if (ink.right == 0)
+        ink.left = ink.top = 0;
+    return ink;
+}
+
+int InkHeight(HWND control)
+{
+    RECT ink = InkBounds(control);
+    return ink.bottom - ink.top;
 }

@@ -12,8 +12,11 @@
 /* 32-bit pixels of a rectangle of the device context */
 std::vector<DWORD> CapturePixels(HDC source, int x, int y, int w, int h);
 
-/* rows from the first to the last painted in a control (its text), as
-   it stands on the screen */
+/* the rectangle of what is painted in a control (its text) in the
+   control's own coordinates, as it stands on the screen; empty when
+   nothing is */
+RECT InkBounds(HWND control);
+/* rows from the first to the last painted in a control */
 int InkHeight(HWND control);
 
 /* when QV_SHOTS names a folder, the window's screen area is saved there

@@ -124,3 +124,16 @@ int WriteString(HKEY root, const char *key, const char *name,
 {
     return WriteValue(root, key, name, REG_SZ, text.c_str(), (DWORD)text.size() + 1);
 }
+
+static const char kDesktopKey[] = "Control Panel\\Desktop";
+
+ScreenDpi::ScreenDpi(DWORD dpi) : previous_(96), had_(0)
+{
+    had_ = ReadDword(HKEY_CURRENT_USER, kDesktopKey, "LogPixels", &previous_);
+    WriteDword(HKEY_CURRENT_USER, kDesktopKey, "LogPixels", dpi);
+}
+
+ScreenDpi::~ScreenDpi()
+{
+    WriteDword(HKEY_CURRENT_USER, kDesktopKey, "LogPixels", had_ ? previous_ : 96);
+}

@@ -30,4 +30,18 @@ int CreateKey(HKEY root, const char *key);
 /* the key and everything below it */
 void DeleteKeyTree(HKEY root, const char *key);
 
+/* the screen's DPI for the programs started while one lives (Windows and
+   Wine read it at a program's start); the DPI before is back afterwards */
+class ScreenDpi {
+public:
+    explicit ScreenDpi(DWORD dpi);
+    ~ScreenDpi();
+    ScreenDpi(const ScreenDpi &) = delete;
+    ScreenDpi &operator=(const ScreenDpi &) = delete;
+
+private:
+    DWORD previous_;
+    int had_;
+};
+
 #endif

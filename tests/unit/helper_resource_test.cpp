@@ -92,6 +92,8 @@ TEST(HelperResources, ManifestAsksForThemedControlsAndNoExecutionLevel)
                                                "version=\"6.0.0.0\""));
     EXPECT_NE(std::string::npos, manifest.find("{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"));
     /* runs as the user, like the main program */
+    EXPECT_NE(std::string::npos, manifest.find(">true</dpiAware>"));
+    EXPECT_NE(std::string::npos, manifest.find(">system</dpiAwareness>"));
     EXPECT_EQ(std::string::npos, manifest.find("requestedExecutionLevel"));
     EXPECT_EQ(std::string::npos, manifest.find("trustInfo"));
 }

@@ -108,6 +108,10 @@ TEST(WizardTemplate, ManifestAsksForAdministratorAndThemedControls)
     /* Windows 10 and 11 */
     EXPECT_NE(std::string::npos, manifest.find("{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"));
     EXPECT_NE(std::string::npos, manifest.find("{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"));
+    /* drawn at the system's DPI, not stretched */
+    EXPECT_NE(std::string::npos, manifest.find(">true</dpiAware>"));
+    EXPECT_NE(std::string::npos, manifest.find(">system</dpiAwareness>"));
+    EXPECT_NE(std::string::npos, manifest.find("version=\"1.30.0.0\""));
 }
 
 /* a string of the Japanese block of the program's version resource, as
