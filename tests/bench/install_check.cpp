@@ -11,30 +11,6 @@
 
 namespace {
 
-struct Expected {
-    const char *name;
-    DWORD value;
-};
-
-const Expected kMainValues[] = {
-    {"History", 0}, {"WindowTop", 0}, {"WindowLeft", 0},
-};
-
-const Expected kOptionValues[] = {
-    {"IsCompareIC", 0}, {"IsPartOfKeyword", 0}, {"IsSearchAll", 1},
-    {"IsExplorerView", 0}, {"IsEndAfterOpen", 0}, {"UseAutoComplete", 1},
-    {"ShowExplorer", 1}, {"ShowSpecials", 1}, {"UseExtended", 1},
-    {"IsLastLocation", 0}, {"IsOnTop", 0}, {"ShowTrayIcon", 1},
-    {"UseActivateKey", 1}, {"UseActivateKeyToTop", 1}, {"UseActivateKeyMod", 0},
-    {"UseActivateKeyCode", 18}, {"IsModernButton", 1}, {"ShowMenuIcon", 1},
-    {"WindowSize", 0}, {"UseShellExtention", 0},
-};
-
-/* the installed name of each media file, in MediaFile order */
-const char *const kInstalledNames[MediaFileCount] = {
-    QV_MAIN_EXE, QV_HELP_FILE, QV_HELP_CONTENTS_FILE, QV_README_FILE, QV_SETUP_EXE, QV_HELPER_EXE,
-};
-
 void CheckDword(std::vector<std::string> *out, HKEY root, const char *rootName,
                 const char *key, const char *name, DWORD expected)
 {
@@ -62,8 +38,8 @@ std::vector<std::string> InstallDifferences(const std::string &media, const std:
     for (int i = 0; i < MediaFileCount; i++) {
         std::string source, copy;
         if (!ReadFileBytes(media + MediaName(i), &source) ||
-            !ReadFileBytes(folder + kInstalledNames[i], &copy) || copy != source)
-            out.push_back(std::string(kInstalledNames[i]) + " is not a copy of " + MediaName(i));
+            !ReadFileBytes(folder + InstalledName(i), &copy) || copy != source)
+            out.push_back(std::string(InstalledName(i)) + " is not a copy of " + MediaName(i));
     }
     const char *const dataFiles[] = {QV_SETTINGS_FILE, QV_KEYWORD_FILE};
     for (const char *name : dataFiles) {
@@ -72,9 +48,9 @@ std::vector<std::string> InstallDifferences(const std::string &media, const std:
             out.push_back(std::string(name) + " is not an empty file");
     }
 
-    for (const Expected &value : kMainValues)
+    for (const DwordValue &value : kMainDefaults)
         CheckDword(&out, HKEY_CURRENT_USER, "HKCU", QV_MAIN_KEY, value.name, value.value);
-    for (const Expected &value : kOptionValues)
+    for (const DwordValue &value : kOptionDefaults)
         CheckDword(&out, HKEY_CURRENT_USER, "HKCU", QV_OPTION_KEY, value.name, value.value);
     CheckString(&out, HKEY_CURRENT_USER, "HKCU", QV_SETUP_KEY, "InstallPath", folder);
     CheckDword(&out, HKEY_CURRENT_USER, "HKCU", QV_SETUP_KEY, "Version", QV_VERSION_NUMBER);

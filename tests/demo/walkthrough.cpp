@@ -381,6 +381,28 @@ void OtherBoxes()
     DeleteTree(TestRoot());
 }
 
+/* the wizard and the input box on a screen at 150 per cent */
+void HighDpi()
+{
+    Step("7. 150 % の画面 (144 DPI)");
+    ScreenDpi dpi(144);
+    Program setup;
+    if (StartSetupFromMedia(&setup)) {
+        Shot(WaitForDialog(&setup, kTitle), "25-wizard-150", "ウィザード (150 %)");
+        EndProgram(&setup);
+    }
+    std::string helperExe = TestRoot() + QV_HELPER_EXE;
+    Program helper;
+    if (MakeFreshFolder(TestRoot()) &&
+        CopyFileA((g_media + "Helper.ex_").c_str(), helperExe.c_str(), FALSE) &&
+        StartProgram(&helper, helperExe, "C:\\Data\\メモ.txt", "C:\\")) {
+        Shot(WaitForDialog(&helper, kKeywordBox), "26-helper-inputbox-150",
+             "キーワードの入力 (150 %)");
+        EndProgram(&helper);
+    }
+    DeleteTree(TestRoot());
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -411,6 +433,7 @@ int main(int argc, char **argv)
     Update();
     CancelAndUninstall();
     OtherBoxes();
+    HighDpi();
 
     Step(g_problems == 0 ? "結果: すべての手順が期待どおりに終わりました。"
                          : "結果: 問題が " + std::to_string(g_problems) + " 件ありました。");

@@ -171,7 +171,7 @@ TEST_F(BadMedia, AMissingFileAtEachPositionEndsBeforeIt)
         PressButton(wizard, IDOK);
         ASSERT_TRUE(EndsWithBox(kFatal, IconError, 0xFFFFFFFF));
         for (int i = 0; i < MediaFileCount; i++)
-            EXPECT_EQ(i < missing, FileExists(folder + kInstalledNames[i])) << kInstalledNames[i];
+            EXPECT_EQ(i < missing, FileExists(folder + InstalledName(i))) << InstalledName(i);
         EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
         EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     }
@@ -251,8 +251,8 @@ TEST_F(BadFolder, BackslashTrailBytesThroughInstallHelperUpdateUninstall)
     ASSERT_TRUE(AnswerBox(kCreateQuestion, IconQuestion, IDYES));
     ASSERT_TRUE(EndsWithBox(kInstalled, IconInformation, 0));
     std::string installed = folder + "\\";
-    for (const char *name : kInstalledNames)
-        EXPECT_TRUE(FileExists(installed + name)) << name;
+    for (int i = 0; i < MediaFileCount; i++)
+        EXPECT_TRUE(FileExists(installed + InstalledName(i))) << InstalledName(i);
     EXPECT_EQ(std::vector<std::string>({"media", "ソ"}), FolderEntries(TestRoot()));
 
     /* the installed Helper finds the keyword file beside itself */

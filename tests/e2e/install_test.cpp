@@ -228,7 +228,7 @@ TEST_F(Install, MissingHelperOnTheMediaIsFatal)
 
     /* the five files before it were copied; nothing else happened */
     for (int i = 0; i < 5; i++)
-        EXPECT_TRUE(FileExists(folder + kInstalledNames[i])) << kInstalledNames[i];
+        EXPECT_TRUE(FileExists(folder + InstalledName(i))) << InstalledName(i);
     EXPECT_FALSE(FileExists(folder + "Helper.exe"));
     EXPECT_FALSE(FileExists(folder + "NoTitle.set"));
     EXPECT_FALSE(FileExists(folder + "!Default.kws"));

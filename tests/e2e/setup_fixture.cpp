@@ -25,10 +25,6 @@ const char kUpdated[] = "アップデートは正常に完了しました。";
 const char kUninstalled[] = "アンインストールは正常に完了しました。";
 const char kFatal[] = "セットアップ中にエラーが発生しました。セットアップを継続できません。";
 
-const char *const kInstalledNames[MediaFileCount] = {
-    "Quorvane.exe", "Quorvane.hlp", "Quorvane.cnt", "Readme.txt", "Setup.exe", "Helper.exe",
-};
-
 /* the default folder's maker folder, which only the tests that install
    there make */
 static const char kMakerFolder[] = "C:\\Program Files\\Veskaro\\";
@@ -194,11 +190,11 @@ void SetupTest::RecordInstallation(DWORD version, const std::string &path)
 {
     std::string data, source;
     for (int i = 0; i < MediaFileCount; i++) {
-        if (!ReadFileBytes(folder + kInstalledNames[i], &data))
-            return ::testing::AssertionFailure() << kInstalledNames[i] << " is missing";
+        if (!ReadFileBytes(folder + InstalledName(i), &data))
+            return ::testing::AssertionFailure() << InstalledName(i) << " is missing";
         if (!ReadFileBytes(media + MediaName(i), &source) || data != source)
             return ::testing::AssertionFailure()
-                   << kInstalledNames[i] << " is no byte copy of " << MediaName(i);
+                   << InstalledName(i) << " is no byte copy of " << MediaName(i);
     }
     if (!ReadFileBytes(folder + "NoTitle.set", &data) || !data.empty())
         return ::testing::AssertionFailure() << "no empty NoTitle.set";

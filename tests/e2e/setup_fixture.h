@@ -30,8 +30,6 @@ extern const char kUpdated[];
 extern const char kUninstalled[];
 extern const char kFatal[];
 
-/* the installed name of each media file, in copy order */
-extern const char *const kInstalledNames[MediaFileCount];
 
 /* control ids of the wizard */
 enum {

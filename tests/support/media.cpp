@@ -15,9 +15,18 @@ static const char *const kMediaNames[] = {
     "Quorvane.ex_", "Quorvane.hl_", "Quorvane.cn_", "Readme.txt", "Setup.exe", "Helper.ex_",
 };
 
+static const char *const kInstalledNames[] = {
+    "Quorvane.exe", "Quorvane.hlp", "Quorvane.cnt", "Readme.txt", "Setup.exe", "Helper.exe",
+};
+
 const char *MediaName(int file)
 {
     return kMediaNames[file];
+}
+
+const char *InstalledName(int file)
+{
+    return kInstalledNames[file];
 }
 
 std::string MediaContent(const char *name)

@@ -9,6 +9,9 @@
 
 enum MediaFile { MediaMain, MediaHelp, MediaContents, MediaReadme, MediaSetup, MediaHelper, MediaFileCount };
 const char *MediaName(int file);
+/* the name it is installed under, spelled here as the main program knows
+   it */
+const char *InstalledName(int file);
 /* the placeholder bytes of a media file, with the bytes a text copy
    would spoil */
 std::string MediaContent(const char *name);

@@ -7,6 +7,20 @@
 
 #include "../../common/names.h"
 
+const DwordValue kMainDefaults[3] = {
+    {"History", 0}, {"WindowTop", 0}, {"WindowLeft", 0},
+};
+
+const DwordValue kOptionDefaults[20] = {
+    {"IsCompareIC", 0}, {"IsPartOfKeyword", 0}, {"IsSearchAll", 1},
+    {"IsExplorerView", 0}, {"IsEndAfterOpen", 0}, {"UseAutoComplete", 1},
+    {"ShowExplorer", 1}, {"ShowSpecials", 1}, {"UseExtended", 1},
+    {"IsLastLocation", 0}, {"IsOnTop", 0}, {"ShowTrayIcon", 1},
+    {"UseActivateKey", 1}, {"UseActivateKeyToTop", 1}, {"UseActivateKeyMod", 0},
+    {"UseActivateKeyCode", 18}, {"IsModernButton", 1}, {"ShowMenuIcon", 1},
+    {"WindowSize", 0}, {"UseShellExtention", 0},
+};
+
 void DeleteKeyTree(HKEY root, const char *key)
 {
     RegDeleteTreeA(root, key);

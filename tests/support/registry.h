@@ -10,6 +10,15 @@
 #include <string>
 #include <vector>
 
+/* the main program's settings as Setup seeds them, spelled here as the
+   main program reads them */
+struct DwordValue {
+    const char *name;
+    DWORD value;
+};
+extern const DwordValue kMainDefaults[3];
+extern const DwordValue kOptionDefaults[20];
+
 /* no product keys, no uninstall entry, no verb keys */
 void ResetProductRegistry();
 int ReadDword(HKEY root, const char *key, const char *name, DWORD *value,

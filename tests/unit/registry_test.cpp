@@ -25,22 +25,6 @@ const char kSetup[] = "Software\\Veskaro\\Quorvane\\Setup";
 const char kUninstall[] =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Veskaro Quorvane";
 
-struct Expected { const char *name; DWORD value; };
-
-const Expected kMainValues[] = {
-    {"History", 0}, {"WindowTop", 0}, {"WindowLeft", 0},
-};
-
-const Expected kOptionValues[] = {
-    {"IsCompareIC", 0}, {"IsPartOfKeyword", 0}, {"IsSearchAll", 1},
-    {"IsExplorerView", 0}, {"IsEndAfterOpen", 0}, {"UseAutoComplete", 1},
-    {"ShowExplorer", 1}, {"ShowSpecials", 1}, {"UseExtended", 1},
-    {"IsLastLocation", 0}, {"IsOnTop", 0}, {"ShowTrayIcon", 1},
-    {"UseActivateKey", 1}, {"UseActivateKeyToTop", 1}, {"UseActivateKeyMod", 0},
-    {"UseActivateKeyCode", 18}, {"IsModernButton", 1}, {"ShowMenuIcon", 1},
-    {"WindowSize", 0}, {"UseShellExtention", 0},
-};
-
 class Registry : public ::testing::Test {
 protected:
     void SetUp() override
@@ -66,9 +50,9 @@ protected:
 TEST_F(Registry, FreshSeedWritesEveryDefaultAndTheRecord)
 {
     SeedSettings();
-    for (const Expected &e : kMainValues)
+    for (const DwordValue &e : kMainDefaults)
         EXPECT_TRUE(HasDword(kMain, e.name, e.value));
-    for (const Expected &e : kOptionValues)
+    for (const DwordValue &e : kOptionDefaults)
         EXPECT_TRUE(HasDword(kOption, e.name, e.value));
 
     std::vector<std::string> names;
