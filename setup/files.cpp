@@ -89,7 +89,7 @@ static int ComposeMediaFile(char *out, const char *name)
    spelling of its path (case, short names, "..") */
 static int ReadFileIdentity(const char *path, BY_HANDLE_FILE_INFORMATION *info)
 {
-    HANDLE file = CreateFileA(path, 0,
+    HANDLE file = CreateFileA(path, FILE_READ_ATTRIBUTES,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               NULL, OPEN_EXISTING, 0, NULL);
     if (file == INVALID_HANDLE_VALUE)

@@ -1,9 +1,10 @@
 /*
  * Setup's process-wide state, the mode decision from the installation
- * record under HKEY_CURRENT_USER, and the fatal-error exit. The record is
- * written by other Setups and may be edited by anyone, so it is read
- * strictly: a value of the wrong size or too long for its buffer counts as
- * an unreadable record, never as a guess.
+ * record under HKEY_CURRENT_USER, the boxes (a log line each, and no box
+ * at all in a silent run) and the ends of a run. The record is written by
+ * other Setups and may be edited by anyone, so it is read strictly: a
+ * value of the wrong size, too long for its buffer or a relative folder
+ * counts as an unreadable record, never as a guess.
  */
 #include <stdlib.h>
 
