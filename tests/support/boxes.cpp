@@ -19,29 +19,17 @@ const char *IconName(BoxIcon icon)
     }
 }
 
-
+/* the pixels of a standard icon drawn on background */
 static std::vector<DWORD> RenderIcon(LPCSTR id, DWORD background, int w, int h)
 {
     HDC screen = GetDC(NULL);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info;
-    ZeroMemory(&info, sizeof(info));
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void *bits = NULL;
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, NULL, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    for (int i = 0; i < w * h; i++)
-        ((DWORD *)bits)[i] = background;
-    DrawIcon(memory, 0, 0, LoadIconA(NULL, id));
-    GdiFlush();
-    std::vector<DWORD> pixels((DWORD *)bits, (DWORD *)bits + w * h);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
+    Canvas canvas;
+    if (OpenCanvas(&canvas, screen, w, h)) {
+        for (size_t i = 0; i < canvas.size; i++)
+            canvas.bits[i] = background;
+        DrawIcon(canvas.dc, 0, 0, LoadIconA(NULL, id));
+    }
+    std::vector<DWORD> pixels = CloseCanvas(&canvas);
     ReleaseDC(NULL, screen);
     return pixels;
 }

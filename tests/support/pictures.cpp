@@ -8,27 +8,44 @@
 
 #include "files.h"
 
-/* 32-bit pixels of a screen rectangle */
-std::vector<DWORD> CapturePixels(HDC source, int x, int y, int w, int h)
+int OpenCanvas(Canvas *canvas, HDC like, int w, int h)
 {
-    std::vector<DWORD> pixels((size_t)w * h);
-    HDC memory = CreateCompatibleDC(source);
     BITMAPINFO info;
     ZeroMemory(&info, sizeof(info));
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biHeight = -h; /* top-down */
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     void *bits = NULL;
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, NULL, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, source, x, y, SRCCOPY);
+    canvas->dc = CreateCompatibleDC(like);
+    canvas->bitmap = CreateDIBSection(canvas->dc, &info, DIB_RGB_COLORS, &bits, NULL, 0);
+    canvas->bits = (DWORD *)bits;
+    canvas->old = SelectObject(canvas->dc, canvas->bitmap);
+    canvas->size = (size_t)w * h;
+    return canvas->bits != NULL;
+}
+
+std::vector<DWORD> CloseCanvas(Canvas *canvas)
+{
     GdiFlush();
-    memcpy(pixels.data(), bits, pixels.size() * 4);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
+    std::vector<DWORD> pixels;
+    if (canvas->bits != NULL)
+        pixels.assign(canvas->bits, canvas->bits + canvas->size);
+    SelectObject(canvas->dc, canvas->old);
+    DeleteObject(canvas->bitmap);
+    DeleteDC(canvas->dc);
+    return pixels;
+}
+
+std::vector<DWORD> CapturePixels(HDC source, int x, int y, int w, int h)
+{
+    Canvas canvas;
+    if (OpenCanvas(&canvas, source, w, h))
+        BitBlt(canvas.dc, 0, 0, w, h, source, x, y, SRCCOPY);
+    std::vector<DWORD> pixels = CloseCanvas(&canvas);
+    /* always the whole rectangle, black where nothing could be read */
+    pixels.resize((size_t)w * h, 0);
     return pixels;
 }
 

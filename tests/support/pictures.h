@@ -9,6 +9,19 @@
 
 #include <vector>
 
+/* a 32-bit top-down bitmap selected into a memory DC like another one,
+   to draw into and read back */
+struct Canvas {
+    HDC dc;
+    HBITMAP bitmap;
+    HGDIOBJ old;
+    DWORD *bits;
+    size_t size;
+};
+int OpenCanvas(Canvas *canvas, HDC like, int w, int h);
+/* its pixels, after which it is gone */
+std::vector<DWORD> CloseCanvas(Canvas *canvas);
+
 /* 32-bit pixels of a rectangle of the device context */
 std::vector<DWORD> CapturePixels(HDC source, int x, int y, int w, int h);
 
