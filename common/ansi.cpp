@@ -18,3 +18,19 @@ int WideToAnsi(const wchar_t *wide, char *out, int size)
     }
     return 1;
 }
+
+char *StrictAnsiCommandLine(int *noMemory)
+{
+    const wchar_t *wide = GetCommandLineW();
+    if (wide == NULL)
+        wide = L"";
+    /* two bytes at most for each character, and the terminator */
+    int size = lstrlenW(wide) * 2 + 1;
+    char *line = (char *)HeapAlloc(GetProcessHeap(), 0, (SIZE_T)size);
+    *noMemory = line == NULL;
+    if (line != NULL && !WideToAnsi(wide, line, size)) {
+        HeapFree(GetProcessHeap(), 0, line);
+        line = NULL;
+    }
+    return line;
+}

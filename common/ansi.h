@@ -13,4 +13,9 @@
    when a character has no ANSI form or the text does not fit */
 int WideToAnsi(const wchar_t *wide, char *out, int size);
 
+/* the process's command line (GetCommandLineW) as ANSI text on the
+   process heap, for HeapFree; NULL when a character of it has no ANSI
+   form, or when there is no memory for it (*noMemory then says so) */
+char *StrictAnsiCommandLine(int *noMemory);
+
 #endif

@@ -20,19 +20,13 @@ char **ArgVector;
 
 int BuildArgumentVector(void)
 {
-    const wchar_t *wide = GetCommandLineW();
-    if (wide == NULL)
-        wide = L"";
-    /* two bytes at most for each character, and the terminator */
-    int size = lstrlenW(wide) * 2 + 1;
-    char *line = (char *)HeapAlloc(GetProcessHeap(), 0, (SIZE_T)size);
+    int noMemory = 0;
+    char *line = StrictAnsiCommandLine(&noMemory);
     if (line == NULL)
-        return ArgsNoMemory;
-    int result = !WideToAnsi(wide, line, size) ? ArgsNotAnsi
-                 : MakeArgumentVector(line)    ? ArgsBuilt
-                                               : ArgsNoMemory;
+        return noMemory ? ArgsNoMemory : ArgsNotAnsi;
+    int built = MakeArgumentVector(line);
     HeapFree(GetProcessHeap(), 0, line);
-    return result;
+    return built ? ArgsBuilt : ArgsNoMemory;
 }
 
 int MakeArgumentVector(const char *commandLine)

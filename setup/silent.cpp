@@ -21,20 +21,18 @@
 
 void ReadSetupSwitches(struct SetupSwitches *switches)
 {
-    const wchar_t *wide = GetCommandLineW();
-    int size = wide != NULL ? lstrlenW(wide) * 2 + 1 : 1;
-    char *line = (char *)HeapAlloc(GetProcessHeap(), 0, (SIZE_T)size);
-    if (line != NULL && wide != NULL && WideToAnsi(wide, line, size)) {
+    int noMemory = 0;
+    char *line = StrictAnsiCommandLine(&noMemory);
+    if (line != NULL) {
         ParseSetupSwitches(SkipProgramName(line), switches);
-    } else {
-        /* a name code page 932 cannot hold: which switches were given is
-           still plain, but a folder or log file would be a look-alike */
-        ParseSetupSwitches(SkipProgramName(GetCommandLineA()), switches);
-        switches->folder[0] = '\0';
-        switches->log[0] = '\0';
-    }
-    if (line != NULL)
         HeapFree(GetProcessHeap(), 0, line);
+        return;
+    }
+    /* a name code page 932 cannot hold: which switches were given is
+       still plain, but a folder or log file would be a look-alike */
+    ParseSetupSwitches(SkipProgramName(GetCommandLineA()), switches);
+    switches->folder[0] = '\0';
+    switches->log[0] = '\0';
 }
 
 /* the install folder of /D=, or the default one, made and checked as the
