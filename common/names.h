@@ -8,6 +8,9 @@
 #define QUORVANE_COMMON_NAMES_H
 
 #define QV_MAKER_NAME "Veskaro"
+#define QV_PRODUCT_NAME "Quorvane"
+/* the maker's notice, in both programs' version resources and the wizard */
+#define QV_COPYRIGHT "(C) 2026 Veskaro"
 
 /* held by the main program while it runs, and by Setup for its whole run */
 #define QV_GUARD_MUTEX "WinQuorvane"
@@ -37,8 +40,14 @@
 #define QV_MAIN_KEY QV_PRODUCT_KEY "\\Main"
 #define QV_OPTION_KEY QV_PRODUCT_KEY "\\Option"
 #define QV_SETUP_KEY QV_PRODUCT_KEY "\\Setup"
+/* the installation record's values: the folder, ending in its backslash,
+   and the version of the Setup that wrote it (130 for 1.30) */
+#define QV_INSTALL_PATH_VALUE "InstallPath"
+#define QV_VERSION_VALUE "Version"
 
-/* the entry in the Windows uninstall list (under HKEY_LOCAL_MACHINE) */
+/* the entry in the Windows uninstall list (under HKEY_LOCAL_MACHINE) and
+   the name it shows */
+#define QV_DISPLAY_NAME "Veskaro Quorvane"
 #define QV_UNINSTALL_KEY \
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Veskaro Quorvane"
 

@@ -6,9 +6,11 @@
  * backslash. Nothing here needs windows.h, so the same code also builds
  * natively for sanitizer and fuzz runs; only IsLeadByte differs.
  *
- * Buffers are always passed with their size. A routine that cannot fit its
- * result fails with 0 and leaves an empty string; nothing is cut silently
- * and nothing is written past the end.
+ * Buffers are always passed with their size, and nothing is written past
+ * the end. A join or copy that cannot fit its result fails with 0 and
+ * leaves an empty string; AppendBackslash leaves the path as it was; the
+ * splitter reports an argument's whole length beside the part that fit,
+ * so that its caller sees the cut.
  */
 #ifndef QUORVANE_COMMON_TEXT_H
 #define QUORVANE_COMMON_TEXT_H

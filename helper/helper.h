@@ -13,8 +13,6 @@
 
 #include "../common/names.h"
 
-#define HELPER_ERROR_CAPTION "Quorvane - エラー"
-
 /* the longest keyword a record holds; the box hands over one byte more
    with the terminator */
 #define KEYWORD_MAX 255
@@ -29,10 +27,12 @@ extern int ArgCount;
 /* the arguments: the module path, the target, any further ones, then
    NULL; written by MakeArgumentVector at start, read by TargetPath */
 extern char **ArgVector;
-/* the keyword typed in the box, sized as the record's keyword line (255
-   bytes, CR LF, terminator); written by InputBoxDlgProc on OK, read by
-   AppendKeywordRecord */
-extern char KeywordBuffer[KEYWORD_LIMIT + 2];
+/* the keyword typed in the box, at most 255 bytes and the terminator;
+   written by ReadKeyword on OK, read by AppendKeywordRecord */
+extern char KeywordBuffer[KEYWORD_LIMIT];
+/* the times the last append found the keyword file held by another
+   Helper and waited; written by AppendRecordInFolder */
+extern volatile LONG KeywordFileWaits;
 
 /* command line: the vector from the process's command line; ArgsNotAnsi
    when a character of it has no form in the ANSI code page */
@@ -46,11 +46,14 @@ const char *TargetPath(void);
 /* the input box */
 INT_PTR CALLBACK InputBoxDlgProc(HWND hwnd, UINT message, WPARAM wParam,
                                  LPARAM lParam);
+/* the keyword box of dialog into KeywordBuffer: at most 255 bytes, and
+   never half a double-byte character at the end */
+void ReadKeyword(HWND dialog);
 
 /* keyword file and broadcast */
-/* the folder of Helper.exe, ending in a separator, in a MAX_PATH buffer
-   that is zero-filled first; empty when it cannot be told */
-void GetModuleFolder(char *buffer);
+/* the folder of Helper.exe, ending in a separator, in buffer (size
+   bytes), which is zero-filled first; empty when it cannot be told */
+void GetModuleFolder(char *buffer, size_t size);
 /* the record of KeywordBuffer and the target, into the keyword file
    beside Helper.exe */
 int AppendKeywordRecord(void);

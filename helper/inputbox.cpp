@@ -10,14 +10,7 @@
 #include "../common/center.h"
 #include "../common/text.h"
 #include "resource.h"
-
-static const char kAppendFailedText[] =
-    "ファイルの書き込みに失敗しました。\r\n"
-    "Quorvane のセットアップ先フォルダに、書き込み可能なファイル "
-    "\"!Default.kws\" があることを確認してください。";
-static const char kBroadcastFailedText[] =
-    "ウィンドウメッセージの処理中に予期しないエラーが発生しました。\r\n"
-    "このエラーは致命的です。Veskaro に連絡してください。";
+#include "texts.h"
 
 static void OnInitInputBox(HWND hwnd)
 {
@@ -26,20 +19,25 @@ static void OnInitInputBox(HWND hwnd)
     SetDlgItemTextA(hwnd, IDC_KEYWORD_EDIT, LastPathComponent(TargetPath()));
 }
 
-static void OnConfirm(HWND hwnd)
+void ReadKeyword(HWND dialog)
 {
     KeywordBuffer[0] = '\0';
-    GetDlgItemTextA(hwnd, IDC_KEYWORD_EDIT, KeywordBuffer, KEYWORD_LIMIT);
+    GetDlgItemTextA(dialog, IDC_KEYWORD_EDIT, KeywordBuffer, sizeof(KeywordBuffer));
     /* the box cuts at a byte count: half a character at the end would
        take the record's CR with it */
     DropCutCharacter(KeywordBuffer);
+}
+
+static void OnConfirm(HWND hwnd)
+{
+    ReadKeyword(hwnd);
     /* no owner: the dialog stays usable while a box is up */
     if (!AppendKeywordRecord())
-        MessageBoxA(NULL, kAppendFailedText, HELPER_ERROR_CAPTION,
+        MessageBoxA(NULL, HELPER_APPEND_FAILED_TEXT, HELPER_ERROR_CAPTION,
                     MB_ICONERROR);
     /* the main program is told even after a failed append */
     if (!BroadcastFileUpdate())
-        MessageBoxA(NULL, kBroadcastFailedText, HELPER_ERROR_CAPTION,
+        MessageBoxA(NULL, HELPER_BROADCAST_FAILED_TEXT, HELPER_ERROR_CAPTION,
                     MB_ICONERROR);
     EndDialog(hwnd, 1);
 }

@@ -12,7 +12,8 @@
 
 #include "../common/text.h"
 
-char KeywordBuffer[KEYWORD_LIMIT + 2];
+char KeywordBuffer[KEYWORD_LIMIT];
+volatile LONG KeywordFileWaits;
 
 /* another Helper holds the file only for the few milliseconds of its
    append, so a sharing violation is worth waiting out for a while */
@@ -22,7 +23,7 @@ static const DWORD kShareRetrySleepMs = 20;
 /* how long the broadcast waits for one window before it moves on */
 static const UINT kBroadcastWindowMs = 3000;
 
-void GetModuleFolder(char *buffer)
+void GetModuleFolder(char *buffer, size_t size)
 {
     char path[MAX_PATH];
     DWORD n = GetModuleFileNameA(NULL, path, sizeof(path));
@@ -30,19 +31,20 @@ void GetModuleFolder(char *buffer)
         path[0] = '\0'; /* a cut path would name some other folder */
     /* a folder that cannot be told is left empty, and the append refuses
        an empty folder */
-    SplitModuleFolder(path, buffer, MAX_PATH);
+    SplitModuleFolder(path, buffer, size);
 }
 
 int AppendKeywordRecord(void)
 {
     char folder[MAX_PATH];
-    GetModuleFolder(folder);
+    GetModuleFolder(folder, sizeof(folder));
     return AppendRecordInFolder(folder, KeywordBuffer, TargetPath());
 }
 
 static HANDLE OpenKeywordFile(const char *path)
 {
     DWORD start = GetTickCount();
+    InterlockedExchange(&KeywordFileWaits, 0);
     for (;;) {
         /* OPEN_EXISTING: a missing file means no installation to add to */
         HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, NULL,
@@ -52,6 +54,7 @@ static HANDLE OpenKeywordFile(const char *path)
             GetTickCount() - start >= kShareRetryMs)
             return file;
         /* retry: another Helper holds the file for a few milliseconds */
+        InterlockedIncrement(&KeywordFileWaits);
         Sleep(kShareRetrySleepMs);
     }
 }

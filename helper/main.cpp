@@ -8,16 +8,7 @@
 #include "helper.h"
 
 #include "../common/dllsearch.h"
-
-static const char kAboutCaption[] = "Quorvane - ヘルパー アプリケーション情報";
-static const char kAboutText[] =
-    "これは Quorvane のためのヘルパー アプリケーションです。"
-    "この機能を使うには、ファイルを Quorvane と同じフォルダに置き、"
-    "［オプション］-［シェル エクステンション］から設定します。";
-
-static const char kNotAnsiText[] =
-    "名前に Quorvane で扱えない文字が含まれているため、キーワードを割り当てませんでした。\r\n"
-    "ファイルやフォルダの名前を変更してから、もう一度割り当ててください。";
+#include "texts.h"
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 {
@@ -31,7 +22,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
        look-alike in it, the keyword would be assigned to another target */
     int arguments = BuildArgumentVector();
     if (arguments == ArgsNotAnsi)
-        MessageBoxA(NULL, kNotAnsiText, HELPER_ERROR_CAPTION, MB_ICONERROR);
+        MessageBoxA(NULL, HELPER_NOT_ANSI_TEXT, HELPER_ERROR_CAPTION, MB_ICONERROR);
     if (arguments != ArgsBuilt)
         return -1;
 
@@ -42,7 +33,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     ShowWindow(owner, SW_HIDE);
 
     if (ArgCount == 1) {
-        MessageBoxA(owner, kAboutText, kAboutCaption, MB_ICONINFORMATION);
+        MessageBoxA(owner, HELPER_ABOUT_TEXT, HELPER_ABOUT_CAPTION, MB_ICONINFORMATION);
         return -1;
     }
     return (int)DialogBoxParamA(hInstance, "INPUTBOX", owner, InputBoxDlgProc,

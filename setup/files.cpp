@@ -1,74 +1,41 @@
 /*
- * The files of the install folder, in one table: where each comes from
- * (a file of the setup media, or none) and what an install, an update and
- * an uninstall do with it. The copies, the data files, the length check of
- * a folder and the uninstall's deletions all read this table, in its
- * order. Every path is composed in a MAX_PATH buffer below InstallPath,
- * which ends in its backslash by the time anything here runs.
+ * What an install, an update and an uninstall do with the files of the
+ * install folder, row by row of the product-file table (files.h): the
+ * copies, the data files, the length check of a folder and the
+ * deletions. Every path is composed in a MAX_PATH buffer below
+ * InstallPath, and nothing is composed while InstallPath lacks its
+ * backslash (a recorded folder that could not take one).
  *
  * The media is the folder Setup.exe runs from, never the current
  * directory: a shortcut or a command prompt may start Setup anywhere, and
  * whatever files of the media's names lie there are not the product.
  */
 #include "setup.h"
+#include "files.h"
 #include "../common/text.h"
-
-/* what one run does with one file */
-enum FileStep : unsigned char {
-    KeepFile,         /* left as it is */
-    CopyFromMedia,    /* copied from the media, replacing what is there */
-    CreateEmpty,      /* created empty, replacing what is there */
-    CreateIfMissing,  /* created empty where no file of that name is */
-    RemoveFile        /* deleted when it is there */
-};
-
-struct ProductFile {
-    /* the name on the media, NULL for a file the media does not carry;
-       the media's program files end in "_" and are copied byte for byte,
-       not expanded */
-    const char *mediaName;
-    const char *name;
-    /* by SetupMode: Install, Update, Uninstall */
-    FileStep step[3];
-};
-
-static const ProductFile kProductFiles[] = {
-    {"Quorvane.ex_", QV_MAIN_EXE, {CopyFromMedia, CopyFromMedia, RemoveFile}},
-    {"Quorvane.hl_", QV_HELP_FILE, {CopyFromMedia, CopyFromMedia, RemoveFile}},
-    {"Quorvane.cn_", QV_HELP_CONTENTS_FILE, {CopyFromMedia, CopyFromMedia, RemoveFile}},
-    {QV_README_FILE, QV_README_FILE, {CopyFromMedia, CopyFromMedia, RemoveFile}},
-    /* the uninstall runs from this very file */
-    {QV_SETUP_EXE, QV_SETUP_EXE, {CopyFromMedia, CopyFromMedia, KeepFile}},
-    {"Helper.ex_", QV_HELPER_EXE, {CopyFromMedia, CopyFromMedia, RemoveFile}},
-    /* the help system rebuilds its index from the new help files */
-    {NULL, QV_HELP_INDEX_FILE, {KeepFile, RemoveFile, RemoveFile}},
-    {NULL, QV_SETTINGS_FILE, {CreateEmpty, CreateEmpty, RemoveFile}},
-    /* the user's keywords: an existing file stays, also at uninstall */
-    {NULL, QV_KEYWORD_FILE, {CreateIfMissing, KeepFile, KeepFile}},
-};
-
-static const size_t kProductFileCount =
-    sizeof(kProductFiles) / sizeof(kProductFiles[0]);
+#include "texts.h"
 
 int AddInstallPathBackslash(void)
 {
     return AppendBackslash(InstallPath, sizeof(InstallPath));
 }
 
-int ComposeInstallFile(char *out, const char *name)
+int ComposeInstallFile(char *out, size_t size, const char *name)
 {
     if (!EndsWithBackslash(InstallPath)) {
         out[0] = '\0';
         return 0;
     }
-    return JoinText(out, MAX_PATH, InstallPath, name);
+    /* MAX_PATH at most, whatever the buffer: the ANSI file functions
+       take no longer path */
+    return JoinText(out, size < MAX_PATH ? size : MAX_PATH, InstallPath, name);
 }
 
 int ProductFilesFit(void)
 {
     char path[MAX_PATH];
     for (size_t i = 0; i < kProductFileCount; i++) {
-        if (!ComposeInstallFile(path, kProductFiles[i].name))
+        if (!ComposeInstallFile(path, sizeof(path), kProductFiles[i].name))
             return 0;
     }
     return 1;
@@ -107,18 +74,12 @@ static int IsSameFile(const char *first, const char *second)
            a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
 }
 
-/* the file's name goes between the two */
-static const char kInUseBefore[] = "ファイル ";
-static const char kInUseAfter[] =
-    " は、ほかのプログラムが使用しているため置き換えられません。\r\n"
-    "このファイルを使用しているプログラムを終了してから、［再試行］を押してください。";
-
 /* the Retry/Cancel box for a target another program holds; 1 for Retry */
 static int AskToRetryInUse(HWND owner, const char *target)
 {
-    char text[sizeof(kInUseBefore) + MAX_PATH + sizeof(kInUseAfter)];
-    JoinText(text, sizeof(text), kInUseBefore, target);
-    JoinText(text, sizeof(text), text, kInUseAfter);
+    char text[sizeof(SETUP_IN_USE_BEFORE) + MAX_PATH + sizeof(SETUP_IN_USE_AFTER)];
+    JoinText(text, sizeof(text), SETUP_IN_USE_BEFORE, target);
+    JoinText(text, sizeof(text), text, SETUP_IN_USE_AFTER);
     return SetupBox(owner, text, MB_RETRYCANCEL | MB_ICONWARNING) == IDRETRY;
 }
 
@@ -165,7 +126,7 @@ static void CreateEmptyFile(const char *path)
 
 /* a file of that name, created empty where there was none; an existing
    file stays as it is, anything else ends the run */
-static void LeaveFileOrDie(const char *path)
+static void CreateMissingFileOrDie(const char *path)
 {
     HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
@@ -199,7 +160,7 @@ static void ApplyFileStep(HWND owner, const ProductFile *file, FileStep step)
         return;
     /* a name that does not fit below the folder: the copies were checked
        before the first one, and a deletion is skipped */
-    if (!ComposeInstallFile(path, file->name)) {
+    if (!ComposeInstallFile(path, sizeof(path), file->name)) {
         if (step == CopyFromMedia)
             FatalSetupError();
         return;
@@ -213,7 +174,7 @@ static void ApplyFileStep(HWND owner, const ProductFile *file, FileStep step)
         break;
     case CreateIfMissing:
         /* the main program and Helper need the keyword file */
-        LeaveFileOrDie(path);
+        CreateMissingFileOrDie(path);
         break;
     case RemoveFile:
         RemoveProductFile(path);
@@ -225,7 +186,7 @@ static void ApplyFileStep(HWND owner, const ProductFile *file, FileStep step)
 
 /* every file's step for an install, an update or an uninstall, in table
    order */
-static void ApplyFileSteps(HWND owner, SetupModeKind operation)
+static void ApplyFileSteps(HWND owner, FileOperation operation)
 {
     for (size_t i = 0; i < kProductFileCount; i++)
         ApplyFileStep(owner, &kProductFiles[i], kProductFiles[i].step[operation]);
@@ -237,11 +198,11 @@ void CopyProductFiles(HWND owner)
        fit */
     if (!ProductFilesFit())
         FatalSetupError();
-    ApplyFileSteps(owner, SetupMode == Update ? Update : Install);
+    ApplyFileSteps(owner, SetupMode == Update ? UpdateFiles : InstallFiles);
 }
 
 void DeleteProductFiles(void)
 {
     /* also a silent uninstall over an older version's record */
-    ApplyFileSteps(NULL, Uninstall);
+    ApplyFileSteps(NULL, UninstallFiles);
 }

@@ -1,15 +1,17 @@
 /*
- * Install and update: creating the install folder, then the product files
+ * Install and update: the install folder made absolute and checked
+ * (DecideInstallFolder, for the wizard's folder page and for /D=), the
+ * folders created with their permissions, then the product files
  * (files.cpp), the settings, the installation record and the uninstall
- * entry. The wizard decides the folder and asks the questions; this file
- * only acts. Nothing is undone on failure; the registry is written only
- * after every copy succeeded.
+ * entry. The wizard asks the questions. Nothing is undone on failure; the
+ * registry is written only after every copy succeeded.
  */
 #include "setup.h"
 
 #include <sddl.h>
 
 #include "../common/text.h"
+#include "texts.h"
 
 int DecideInstallFolder(const char *text)
 {
@@ -27,6 +29,12 @@ int IsExistingFolder(const char *path)
     DWORD attributes = GetFileAttributesA(path);
     return attributes != INVALID_FILE_ATTRIBUTES &&
            (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+int IsFolderToOpen(const char *path)
+{
+    /* a file's path with a backslash after it opens nothing */
+    return EndsWithBackslash(path) && IsExistingFolder(path);
 }
 
 PSECURITY_DESCRIPTOR InstallFolderSecurity(void)
@@ -83,13 +91,15 @@ void InstallAction(HWND hwnd)
 {
     CopyProductFiles(hwnd);
     SeedSettings();
+    WriteInstallationRecord();
     RegisterUninstallEntry();
-    SetupBox(hwnd, "セットアップは正常に完了しました。", MB_ICONINFORMATION);
+    SetupBox(hwnd, SETUP_INSTALLED_TEXT, MB_ICONINFORMATION);
 }
 
 void UpdateAction(HWND hwnd)
 {
     CopyProductFiles(hwnd);
     SeedSettings();
-    SetupBox(hwnd, "アップデートは正常に完了しました。", MB_ICONINFORMATION);
+    WriteInstallationRecord();
+    SetupBox(hwnd, SETUP_UPDATED_TEXT, MB_ICONINFORMATION);
 }

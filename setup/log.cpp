@@ -26,8 +26,9 @@ void LogLine(const char *format, ...)
         return;
     SYSTEMTIME now;
     GetLocalTime(&now);
-    /* the C runtime's formatting, not user32's: a silent run loads no
-       window DLL at all. Cut at the buffer, and always terminated. */
+    /* the C runtime's formatting, not user32's, so that a silent run
+       calls nothing of user32 (which it still imports for the wizard).
+       Cut at the buffer, and always terminated. */
     int n = _snprintf(line, 32, "%04u-%02u-%02u %02u:%02u:%02u ", now.wYear, now.wMonth,
                       now.wDay, now.wHour, now.wMinute, now.wSecond);
     va_list arguments;
@@ -46,7 +47,12 @@ void LogLine(const char *format, ...)
     WriteFile(LogFile, line, (DWORD)n, &written, NULL);
 }
 
+void LogError(const char *what, const char *path, DWORD error)
+{
+    LogLine("失敗: %s %s (エラー %lu)", what, path, error);
+}
+
 void LogFailure(const char *what, const char *path)
 {
-    LogLine("失敗: %s %s (エラー %lu)", what, path, GetLastError());
+    LogError(what, path, GetLastError());
 }

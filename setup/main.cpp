@@ -12,25 +12,8 @@
 
 #include "../common/dllsearch.h"
 #include "../common/text.h"
+#include "texts.h"
 
-static const char kRunningText[] =
-    "システムは Quorvane を実行中です。\r\n"
-    "セットアップを行う前に、Quorvane を終了してください。";
-static const char kUsageText[] =
-    "Setup.exe [/S [/UNINSTALL]] [/LOG=ファイル] [/D=フォルダ]\r\n"
-    "\r\n"
-    "/S\tウィンドウを表示せずに実行します。記録がなければインストールし、"
-    "古いバージョンの記録があればアップデートします。\r\n"
-    "/UNINSTALL\t/S と一緒に指定すると、アンインストールします。\r\n"
-    "/D=フォルダ\t/S でインストールするときのセットアップ先フォルダです。"
-    "最後に指定してください。\r\n"
-    "/LOG=ファイル\t実行の記録をファイルに追加します。\r\n"
-    "/?\tこの説明を表示します。\r\n"
-    "\r\n"
-    "終了コード: 0 完了 (または何もする必要がない)、1 Quorvane の実行中、-1 エラー";
-static const char kNewerText[] =
-    "より新しいバージョンの Quorvane がすでにセットアップされています。\r\n"
-    "セットアップを終了します。";
 
 /* the install folder in a folder window, for what the user may want to
    do there next. Only ever a folder window: the recorded path may name
@@ -39,8 +22,7 @@ static const char kNewerText[] =
 static void OpenInstallFolder(HWND hwnd)
 {
     typedef BOOL(WINAPI * ShellExecuteExAProc)(SHELLEXECUTEINFOA *);
-    /* a file's path with a backslash after it opens nothing */
-    if (!EndsWithBackslash(InstallPath) || !IsExistingFolder(InstallPath))
+    if (!IsFolderToOpen(InstallPath))
         return;
     ShellExecuteExAProc shellExecuteEx =
         LOAD_SYSTEM_PROC(ShellExecuteExAProc, "shell32.dll", "ShellExecuteExA");
@@ -74,7 +56,7 @@ static LRESULT OnCreate(HWND hwnd)
 
     DecideSetupMode();
     if (SetupMode == NewerInstalled) {
-        SetupBox(hwnd, kNewerText, MB_ICONINFORMATION);
+        SetupBox(hwnd, SETUP_NEWER_TEXT, MB_ICONINFORMATION);
         DestroyWindow(hwnd);
         return 0;
     }
@@ -88,8 +70,8 @@ static LRESULT OnCreate(HWND hwnd)
     return 0;
 }
 
-LRESULT CALLBACK SetupWndProc(HWND hwnd, UINT message, WPARAM wParam,
-                              LPARAM lParam)
+static LRESULT CALLBACK SetupWndProc(HWND hwnd, UINT message, WPARAM wParam,
+                                     LPARAM lParam)
 {
     switch (message) {
     case WM_CREATE:
@@ -102,7 +84,15 @@ LRESULT CALLBACK SetupWndProc(HWND hwnd, UINT message, WPARAM wParam,
     }
 }
 
-int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR, int)
+/*
+ * The whole run happens while the hidden window handles WM_CREATE: the
+ * mode decision and then the newer-version notice or the modal wizard,
+ * whose boxes and dialog it owns. That is how the product has always been
+ * laid out, and it keeps one owner for every window of a run; the message
+ * loop after it only drains the quit message that the window's
+ * destruction posts. A silent run makes no window at all.
+ */
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 {
     RestrictDllSearchPath();
 
@@ -110,7 +100,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR, int)
     ReadSetupSwitches(&switches);
     /* whoever asks for the switches is at the screen, /S or not */
     if (switches.help) {
-        SetupBox(NULL, kUsageText, MB_ICONINFORMATION);
+        SetupBox(NULL, SETUP_USAGE_TEXT, MB_ICONINFORMATION);
         return 0;
     }
     SilentRun = switches.silent;
@@ -122,7 +112,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR, int)
     SetLastError(0);
     HANDLE mutex = CreateMutexA(NULL, TRUE, QV_GUARD_MUTEX);
     if (GetLastError() != 0 || HelperIsRunning()) {
-        SetupBox(NULL, kRunningText, MB_ICONERROR);
+        SetupBox(NULL, SETUP_RUNNING_TEXT, MB_ICONERROR);
         return EndRun(1);
     }
     if (SilentRun) {
@@ -131,15 +121,13 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR, int)
         return EndRun(result);
     }
 
-    if (hPrevInstance == NULL) {
-        WNDCLASSA wc;
-        ZeroMemory(&wc, sizeof(wc));
-        wc.lpfnWndProc = SetupWndProc;
-        wc.hInstance = hInstance;
-        wc.lpszClassName = SETUP_WINDOW_CLASS;
-        if (!RegisterClassA(&wc))
-            return EndRun(0);
-    }
+    WNDCLASSA wc;
+    ZeroMemory(&wc, sizeof(wc));
+    wc.lpfnWndProc = SetupWndProc;
+    wc.hInstance = hInstance;
+    wc.lpszClassName = SETUP_WINDOW_CLASS;
+    if (!RegisterClassA(&wc))
+        return EndRun(0);
 
     HWND hwnd = CreateWindowExA(0, SETUP_WINDOW_CLASS, NULL,
                                 WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT,

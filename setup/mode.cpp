@@ -10,16 +10,12 @@
 
 #include "setup.h"
 #include "../common/text.h"
+#include "texts.h"
 
 const LONG kSetupVersion = QV_VERSION_NUMBER;
 SetupModeKind SetupMode = Install;
 char InstallPath[MAX_PATH];
 int SilentRun;
-
-static const char kRegistryReadText[] =
-    "必要な情報をレジストリから読み込めませんでした。セットアップを続行できません。";
-static const char kFatalText[] =
-    "セットアップ中にエラーが発生しました。セットアップを継続できません。";
 
 int SetupBox(HWND owner, const char *text, UINT type)
 {
@@ -51,7 +47,7 @@ void ExitRun(int exitCode)
 
 static __attribute__((noreturn)) void RegistryReadError(void)
 {
-    SetupBox(NULL, kRegistryReadText, MB_ICONERROR);
+    SetupBox(NULL, SETUP_REGISTRY_READ_TEXT, MB_ICONERROR);
     ExitRun(-1);
 }
 
@@ -59,51 +55,65 @@ static __attribute__((noreturn)) void RegistryReadError(void)
 static int ReadVersionValue(HKEY key, LONG *version)
 {
     DWORD size = 0;
-    if (RegQueryValueExA(key, "Version", NULL, NULL, NULL, &size) !=
-            ERROR_SUCCESS ||
+    if (RegQueryValueExA(key, QV_VERSION_VALUE, NULL, NULL, NULL, &size) != ERROR_SUCCESS ||
         size != sizeof(*version))
         return 0;
-    return RegQueryValueExA(key, "Version", NULL, NULL, (BYTE *)version,
-                            &size) == ERROR_SUCCESS &&
+    return RegQueryValueExA(key, QV_VERSION_VALUE, NULL, NULL, (BYTE *)version, &size) ==
+               ERROR_SUCCESS &&
            size == sizeof(*version);
 }
 
-/* "InstallPath" as a string of at most 259 bytes, terminated here */
-static int ReadInstallPathValue(HKEY key)
+/* "InstallPath" as an absolute folder of at most 259 bytes, terminated
+   here, into folder (size bytes) */
+static int ReadInstallPathValue(HKEY key, char *folder, size_t size)
 {
-    DWORD type = 0, size = 0;
+    DWORD type = 0, bytes = 0;
     char value[MAX_PATH + 1];
 
-    if (RegQueryValueExA(key, "InstallPath", NULL, &type, NULL, &size) !=
+    if (RegQueryValueExA(key, QV_INSTALL_PATH_VALUE, NULL, &type, NULL, &bytes) !=
             ERROR_SUCCESS ||
-        (type != REG_SZ && type != REG_EXPAND_SZ) || size > MAX_PATH)
+        (type != REG_SZ && type != REG_EXPAND_SZ) || bytes > MAX_PATH)
         return 0;
-    if (RegQueryValueExA(key, "InstallPath", NULL, &type, (BYTE *)value,
-                         &size) != ERROR_SUCCESS ||
-        size > MAX_PATH)
+    if (RegQueryValueExA(key, QV_INSTALL_PATH_VALUE, NULL, &type, (BYTE *)value, &bytes) !=
+            ERROR_SUCCESS ||
+        bytes > MAX_PATH)
         return 0;
-    value[size] = '\0';
+    value[bytes] = '\0';
     /* a relative folder would be resolved against whatever the current
        directory is, and the product's files written or deleted there */
-    if (!IsAbsoluteFolder(value) || lstrlenA(value) >= MAX_PATH)
-        return 0;
-    lstrcpynA(InstallPath, value, MAX_PATH);
-    return 1;
+    return IsAbsoluteFolder(value) && CopyText(folder, size, value) &&
+           lstrlenA(folder) < MAX_PATH;
+}
+
+int ReadInstallationRecord(HKEY root, const char *path, LONG *version, char *folder,
+                           size_t size)
+{
+    HKEY key;
+    folder[0] = '\0';
+    LONG status = RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE, &key);
+    if (status == ERROR_FILE_NOT_FOUND)
+        return RecordMissing;
+    if (status != ERROR_SUCCESS)
+        return RecordUnreadable;
+    int read = ReadVersionValue(key, version) && ReadInstallPathValue(key, folder, size);
+    RegCloseKey(key);
+    if (!read) {
+        folder[0] = '\0';
+        return RecordUnreadable;
+    }
+    return RecordRead;
 }
 
 void DecideSetupMode(void)
 {
-    HKEY key;
     LONG recorded = 0;
-
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, QV_SETUP_KEY, 0, KEY_QUERY_VALUE,
-                      &key) != ERROR_SUCCESS) {
+    switch (ReadInstallationRecord(HKEY_CURRENT_USER, QV_SETUP_KEY, &recorded, InstallPath,
+                                   sizeof(InstallPath))) {
+    case RecordMissing:
         SetupMode = Install;
         LogLine("インストールの記録: なし");
         return;
-    }
-    if (!ValueExists(key, "Version") || !ReadVersionValue(key, &recorded)) {
-        RegCloseKey(key);
+    case RecordUnreadable:
         RegistryReadError();
     }
     if (recorded < kSetupVersion)
@@ -112,12 +122,6 @@ void DecideSetupMode(void)
         SetupMode = NewerInstalled;
     else
         SetupMode = Uninstall;
-
-    if (!ValueExists(key, "InstallPath") || !ReadInstallPathValue(key)) {
-        RegCloseKey(key);
-        RegistryReadError();
-    }
-    RegCloseKey(key);
     LogLine("インストールの記録: バージョン %ld、フォルダ %s", recorded, InstallPath);
     /* a folder that cannot take its backslash, or too long for the
        product's files, composes no path below it: the update ends in the
@@ -127,6 +131,6 @@ void DecideSetupMode(void)
 
 void FatalSetupError(void)
 {
-    SetupBox(NULL, kFatalText, MB_ICONERROR);
+    SetupBox(NULL, SETUP_FATAL_TEXT, MB_ICONERROR);
     ExitRun(-1);
 }

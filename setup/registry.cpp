@@ -2,7 +2,8 @@
  * The product's registry layout as Setup writes it: the main program's
  * settings, seeded with defaults but never overwritten (the main program
  * and the user own them once they exist), the installation record that
- * decides Setup's mode, and the entry in the Windows uninstall list.
+ * decides Setup's mode (read in mode.cpp), and the entry in the Windows
+ * uninstall list.
  */
 #include "setup.h"
 #include "../common/text.h"
@@ -52,18 +53,16 @@ int SetStringValue(HKEY key, const char *name, const char *text)
 static HKEY CreateUserKeyOrDie(const char *path)
 {
     HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, NULL,
-                        REG_OPTION_NON_VOLATILE,
-                        KEY_QUERY_VALUE | KEY_SET_VALUE, NULL, &key,
-                        NULL) != ERROR_SUCCESS) {
-        LogFailure("レジストリ書き込み HKEY_CURRENT_USER", path);
+    LONG status = RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, NULL, REG_OPTION_NON_VOLATILE,
+                                  KEY_QUERY_VALUE | KEY_SET_VALUE, NULL, &key, NULL);
+    if (status != ERROR_SUCCESS) {
+        LogError("レジストリ書き込み HKEY_CURRENT_USER", path, (DWORD)status);
         FatalSetupError();
     }
     return key;
 }
 
-static void SeedMissingValues(const char *path, const DwordDefault *values,
-                              size_t count)
+static void SeedMissingValues(const char *path, const DwordDefault *values, size_t count)
 {
     HKEY key = CreateUserKeyOrDie(path);
     for (size_t i = 0; i < count; i++) {
@@ -80,14 +79,21 @@ void SeedSettings(void)
                       sizeof(kMainDefaults) / sizeof(kMainDefaults[0]));
     SeedMissingValues(QV_OPTION_KEY, kOptionDefaults,
                       sizeof(kOptionDefaults) / sizeof(kOptionDefaults[0]));
+}
 
+void WriteInstallationRecord(void)
+{
     /* without the record no later Setup could update or uninstall */
     HKEY key = CreateUserKeyOrDie(QV_SETUP_KEY);
-    int recorded = SetStringValue(key, "InstallPath", InstallPath) &&
-                   SetDwordValue(key, "Version", (DWORD)kSetupVersion);
+    LONG status = RegSetValueExA(key, QV_INSTALL_PATH_VALUE, 0, REG_SZ, (const BYTE *)InstallPath,
+                                 (DWORD)lstrlenA(InstallPath) + 1);
+    DWORD version = (DWORD)kSetupVersion;
+    if (status == ERROR_SUCCESS)
+        status = RegSetValueExA(key, QV_VERSION_VALUE, 0, REG_DWORD, (const BYTE *)&version,
+                                sizeof(version));
     RegCloseKey(key);
-    if (!recorded) {
-        LogFailure("レジストリ書き込み HKEY_CURRENT_USER", QV_SETUP_KEY);
+    if (status != ERROR_SUCCESS) {
+        LogError("レジストリ書き込み HKEY_CURRENT_USER", QV_SETUP_KEY, (DWORD)status);
         FatalSetupError();
     }
     LogLine("レジストリ書き込み: HKEY_CURRENT_USER\\%s", QV_SETUP_KEY);
@@ -102,7 +108,7 @@ void RegisterUninstallEntry(void)
 
     /* quoted: unquoted, a folder with spaces would let Windows try
        C:\Program.exe first */
-    if (!ComposeInstallFile(program, QV_SETUP_EXE) ||
+    if (!ComposeInstallFile(program, sizeof(program), QV_SETUP_EXE) ||
         !JoinText(command, sizeof(command), "\"", program) ||
         !JoinText(command, sizeof(command), command, "\""))
         return;
@@ -111,14 +117,14 @@ void RegisterUninstallEntry(void)
 
     /* best effort: without the rights to write HKEY_LOCAL_MACHINE the
        installation stays valid without an entry */
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, QV_UNINSTALL_KEY, 0, NULL,
-                        REG_OPTION_NON_VOLATILE,
-                        KEY_QUERY_VALUE | KEY_SET_VALUE, NULL, &key,
-                        NULL) != ERROR_SUCCESS) {
-        LogFailure("レジストリ書き込み HKEY_LOCAL_MACHINE", QV_UNINSTALL_KEY);
+    LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, QV_UNINSTALL_KEY, 0, NULL,
+                                  REG_OPTION_NON_VOLATILE, KEY_QUERY_VALUE | KEY_SET_VALUE, NULL,
+                                  &key, NULL);
+    if (status != ERROR_SUCCESS) {
+        LogError("レジストリ書き込み HKEY_LOCAL_MACHINE", QV_UNINSTALL_KEY, (DWORD)status);
         return;
     }
-    SetStringValue(key, "DisplayName", "Veskaro Quorvane");
+    SetStringValue(key, "DisplayName", QV_DISPLAY_NAME);
     SetStringValue(key, "UninstallString", command);
     SetStringValue(key, "QuietUninstallString", quietCommand);
     /* what Programs and Features shows beside the name */

@@ -1,8 +1,7 @@
 /*
- * Setup's process-wide state and the routines of its start-up, wizard,
- * actions and registry layout. Setup decides once, at start, whether this
- * run installs, updates or uninstalls, and everything after that reads the
- * decision from here.
+ * Setup's process-wide state and the routines its files share. Setup
+ * decides once, at start, whether this run installs, updates or
+ * uninstalls, and everything after that reads the decision from here.
  */
 #ifndef QUORVANE_SETUP_SETUP_H
 #define QUORVANE_SETUP_SETUP_H
@@ -13,9 +12,7 @@
 #include "switches.h"
 #include "version.h"
 
-#define SETUP_CAPTION "Quorvane - セットアップ ウィザード"
 #define SETUP_WINDOW_CLASS "QuorvaneSetup"
-#define SETUP_DEFAULT_FOLDER "C:\\Program Files\\Veskaro\\Quorvane\\"
 
 enum SetupModeKind : unsigned char {
     Install = 0,
@@ -28,13 +25,14 @@ enum SetupModeKind : unsigned char {
 /* the version this Setup carries; recorded as "Version" and compared with
    the recorded one by DecideSetupMode */
 extern const LONG kSetupVersion;
-/* written once by DecideSetupMode before the wizard opens; read by the
-   wizard and the actions */
+/* written once by DecideSetupMode before the wizard opens or the silent
+   run acts; read by the wizard and the actions */
 extern SetupModeKind SetupMode;
 /* the install folder, ending in a backslash once AddInstallPathBackslash
    succeeded: written by DecideSetupMode from the record in Update and
-   Uninstall mode and by the wizard's folder page in Install mode; read by
-   the actions and by the folder opening after the run */
+   Uninstall mode, and by DecideInstallFolder in Install mode (the
+   wizard's folder page, or /D= or the default folder of a silent
+   install); read by the actions and by the folder opening after the run */
 extern char InstallPath[MAX_PATH];
 /* 1 once the wizard shows its folder page (Install mode only); written and
    read by the wizard */
@@ -43,10 +41,15 @@ extern int FolderPageShown;
    written by WinMain at start, read by SetupBox */
 extern int SilentRun;
 
-/* start-up */
-LRESULT CALLBACK SetupWndProc(HWND hwnd, UINT message, WPARAM wParam,
-                              LPARAM lParam);
+/* start-up and the ends of a run */
 void DecideSetupMode(void);
+/* what ReadInstallationRecord found */
+enum { RecordMissing = 0, RecordRead = 1, RecordUnreadable = 2 };
+/* the installation record under root\path: its version and its folder
+   (an absolute path of at most 259 bytes) into folder (size bytes,
+   empty unless RecordRead) */
+int ReadInstallationRecord(HKEY root, const char *path, LONG *version, char *folder,
+                           size_t size);
 __attribute__((noreturn)) void FatalSetupError(void);
 /* a box with the standard caption, also logged; the button the user
    chose. A silent run only logs it and answers No, Cancel or OK */
@@ -55,6 +58,9 @@ int SetupBox(HWND owner, const char *text, UINT type);
 int EndRun(int exitCode);
 /* the same, then the process ends with exitCode */
 __attribute__((noreturn)) void ExitRun(int exitCode);
+/* 1 when path is an existing folder ending in its backslash: the only
+   thing opened in the shell after a completed run */
+int IsFolderToOpen(const char *path);
 /* the switches of this process's command line */
 void ReadSetupSwitches(struct SetupSwitches *switches);
 /* the run of /S; its exit code: 0 done or nothing to do, -1 a failure */
@@ -66,7 +72,9 @@ int RunSilently(const struct SetupSwitches *switches);
 int OpenSetupLog(const char *path);
 /* one line, the time before it; nothing without a log */
 void LogLine(const char *format, ...);
-/* "failed: what path (error N)" with the thread's last error */
+/* "failed: what path (error N)" with the given Windows error code, or
+   with the thread's last error */
+void LogError(const char *what, const char *path, DWORD error);
 void LogFailure(const char *what, const char *path);
 
 /* a routine of a system DLL, which is loaded from the system folder on
@@ -80,7 +88,11 @@ FARPROC LoadSystemProc(const char *dll, const char *name);
 int ValueExists(HKEY key, const char *name);
 int SetDwordValue(HKEY key, const char *name, DWORD value);
 int SetStringValue(HKEY key, const char *name, const char *text);
+/* the main program's settings, where they are missing */
 void SeedSettings(void);
+/* "InstallPath" and "Version"; the run ends in the fatal box when either
+   cannot be written */
+void WriteInstallationRecord(void);
 void RegisterUninstallEntry(void);
 void DeleteUninstallEntry(void);
 /* RegDeleteKeyA, logged; a key that is not there is no failure */
@@ -89,13 +101,6 @@ void DeleteRegistryKey(HKEY root, const char *path);
 /* wizard */
 INT_PTR CALLBACK SetupDlgProc(HWND hwnd, UINT message, WPARAM wParam,
                               LPARAM lParam);
-void ApplyModeLayout(HWND hwnd);
-/* the shell's folder browser; 1 when the user chose a folder, whose
-   path is then in folder (MAX_PATH wide characters) */
-int BrowseForInstallFolder(HWND hwnd, wchar_t *folder);
-/* the 続行 of Install mode: the folder page, then the install; 1 when the
-   install completed */
-int InstallStep(HWND hwnd);
 
 /* the files of the install folder */
 /* adds the trailing backslash to InstallPath unless it has one; 0 when
@@ -104,9 +109,9 @@ int AddInstallPathBackslash(void);
 /* 1 when every file of the product has a path below InstallPath that fits
    MAX_PATH; InstallPath must already end in its backslash */
 int ProductFilesFit(void);
-/* out (MAX_PATH bytes) = InstallPath + name; 0 and an empty out when
-   InstallPath lacks its backslash or the path does not fit */
-int ComposeInstallFile(char *out, const char *name);
+/* out (size bytes, at most MAX_PATH used) = InstallPath + name; 0 and an
+   empty out when InstallPath lacks its backslash or the path does not fit */
+int ComposeInstallFile(char *out, size_t size, const char *name);
 /* what the run's mode does with the files: copies from the media and the
    data files for Install and Update, deletions for Uninstall */
 void CopyProductFiles(HWND owner);
@@ -132,6 +137,5 @@ PSECURITY_DESCRIPTOR InstallFolderSecurity(void);
 
 /* uninstall */
 void UninstallAction(HWND hwnd);
-void DeleteProductKeys(void);
 
 #endif

@@ -18,6 +18,7 @@
 
 #include "../common/ansi.h"
 #include "../common/text.h"
+#include "texts.h"
 
 void ReadSetupSwitches(struct SetupSwitches *switches)
 {

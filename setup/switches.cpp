@@ -91,7 +91,6 @@ void ParseSetupSwitches(const char *arguments, struct SetupSwitches *out)
         const char *end = WordEnd(p);
         size_t length = (size_t)(end - p);
         if (StartsWithSwitch(p, "/LOG=")) {
-            out->hasLog = 1;
             end = TakeLog(p + 5, out->log);
         } else if (length == 2 && StartsWithSwitch(p, "/S")) {
             out->silent = 1;

@@ -30,9 +30,8 @@ struct SetupSwitches {
        does not fit (a refused folder) */
     int hasFolder;
     char folder[SWITCH_PATH_SIZE];
-    /* 1 when /LOG= was given; log is then its file, or empty when that
-       does not fit (no log) */
-    int hasLog;
+    /* the file of /LOG=, or empty without one or when it does not fit
+       (no log) */
     char log[SWITCH_PATH_SIZE];
 };
 

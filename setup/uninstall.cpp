@@ -7,6 +7,7 @@
  * no failure.
  */
 #include "setup.h"
+#include "texts.h"
 
 struct KeyRow {
     HKEY root;
@@ -27,7 +28,7 @@ static const KeyRow kDeleteKeys[] = {
     {HKEY_CLASSES_ROOT, QV_VERB_KEY("Drive")},
 };
 
-void DeleteProductKeys(void)
+static void DeleteProductKeys(void)
 {
     for (size_t i = 0; i < sizeof(kDeleteKeys) / sizeof(kDeleteKeys[0]); i++)
         DeleteRegistryKey(kDeleteKeys[i].root, kDeleteKeys[i].path);
@@ -38,5 +39,5 @@ void UninstallAction(HWND hwnd)
     DeleteProductFiles();
     DeleteProductKeys();
     DeleteUninstallEntry();
-    SetupBox(hwnd, "アンインストールは正常に完了しました。", MB_ICONINFORMATION);
+    SetupBox(hwnd, SETUP_UNINSTALLED_TEXT, MB_ICONINFORMATION);
 }

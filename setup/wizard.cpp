@@ -11,6 +11,7 @@
 #include <shlobj.h>
 
 #include "resource.h"
+#include "texts.h"
 #include "../common/ansi.h"
 #include "../common/center.h"
 
@@ -26,9 +27,6 @@ static int Busy;
 static HFONT TitleFont;
 static HFONT ModeFont;
 
-/* the folder page's message and the folder browser's title */
-static const char kFolderPrompt[] = "セットアップ先フォルダを指定してください。";
-
 /* 32 pixels high at 96 DPI, and as much larger as the screen's DPI is:
    the dialog's own font grows with it */
 static HFONT CreateLargeFont(HWND hwnd, int weight)
@@ -41,33 +39,26 @@ static HFONT CreateLargeFont(HWND hwnd, int weight)
                        ANSI_CHARSET, 0, 0, 0, 0, "Arial");
 }
 
-void ApplyModeLayout(HWND hwnd)
+static void ApplyModeLayout(HWND hwnd)
 {
-    /* the folder controls belong to the install's folder page alone */
+    /* the folder controls belong to the install's folder page alone, and
+       the note on what stays behind to the uninstall */
     ShowWindow(GetDlgItem(hwnd, IDC_FOLDER_EDIT), SW_HIDE);
     ShowWindow(GetDlgItem(hwnd, IDC_BROWSE), SW_HIDE);
-    switch (SetupMode) {
-    case Install:
+    if (SetupMode != Uninstall)
         ShowWindow(GetDlgItem(hwnd, IDC_UNINSTALL_NOTE), SW_HIDE);
-        break;
-    case Update:
-        SetDlgItemTextA(hwnd, IDC_MODE_WORD, "Update");
-        SetDlgItemTextA(hwnd, IDC_PAGE_MESSAGE,
-                        "Quorvane のアップデートを開始します。");
-        ShowWindow(GetDlgItem(hwnd, IDC_UNINSTALL_NOTE), SW_HIDE);
-        break;
-    case Uninstall:
-        /* the note on what stays behind remains visible */
-        SetDlgItemTextA(hwnd, IDC_MODE_WORD, "Uninstall");
-        SetDlgItemTextA(hwnd, IDC_PAGE_MESSAGE,
-                        "Quorvane をシステムから削除します。");
-        break;
-    case NewerInstalled:
-        break;
+    if (SetupMode == Update) {
+        SetDlgItemTextA(hwnd, IDC_MODE_WORD, SETUP_UPDATE_WORD);
+        SetDlgItemTextA(hwnd, IDC_PAGE_MESSAGE, SETUP_UPDATE_MESSAGE);
+    } else if (SetupMode == Uninstall) {
+        SetDlgItemTextA(hwnd, IDC_MODE_WORD, SETUP_UNINSTALL_WORD);
+        SetDlgItemTextA(hwnd, IDC_PAGE_MESSAGE, SETUP_UNINSTALL_MESSAGE);
     }
 }
 
-int BrowseForInstallFolder(HWND hwnd, wchar_t *folder)
+/* the shell's folder browser; 1 when the user chose a folder, whose path
+   is then in folder (size wide characters) */
+static int BrowseForInstallFolder(HWND hwnd, wchar_t *folder, size_t size)
 {
     char displayName[MAX_PATH];
     BROWSEINFOA info;
@@ -76,7 +67,7 @@ int BrowseForInstallFolder(HWND hwnd, wchar_t *folder)
     ZeroMemory(&info, sizeof(info));
     info.hwndOwner = hwnd;
     info.pszDisplayName = displayName;
-    info.lpszTitle = kFolderPrompt;
+    info.lpszTitle = SETUP_FOLDER_PROMPT;
     info.ulFlags = BIF_RETURNONLYFSDIRS;
 
     typedef HRESULT(WINAPI * CoInitializeExProc)(LPVOID, DWORD);
@@ -102,8 +93,12 @@ int BrowseForInstallFolder(HWND hwnd, wchar_t *folder)
     LPITEMIDLIST list = browseForFolder(&info);
     int chosen = 0;
     if (list != NULL) {
-        /* the real name, which the folder box's check then sees */
-        chosen = getPathFromIdList(list, folder) ? 1 : 0;
+        /* the real name, which the folder box's check then sees; the
+           shell writes at most MAX_PATH characters */
+        wchar_t path[MAX_PATH];
+        chosen = getPathFromIdList(list, path) && lstrlenW(path) < (int)size;
+        if (chosen)
+            lstrcpynW(folder, path, (int)size);
         coTaskMemFree(list);
     }
     if (SUCCEEDED(com))
@@ -113,7 +108,7 @@ int BrowseForInstallFolder(HWND hwnd, wchar_t *folder)
 
 static void ShowFolderPage(HWND hwnd)
 {
-    SetDlgItemTextA(hwnd, IDC_PAGE_MESSAGE, kFolderPrompt);
+    SetDlgItemTextA(hwnd, IDC_PAGE_MESSAGE, SETUP_FOLDER_PROMPT);
     SetDlgItemTextA(hwnd, IDC_FOLDER_EDIT, SETUP_DEFAULT_FOLDER);
     ShowWindow(GetDlgItem(hwnd, IDC_FOLDER_EDIT), SW_SHOW);
     ShowWindow(GetDlgItem(hwnd, IDC_BROWSE), SW_SHOW);
@@ -140,18 +135,20 @@ static int MakeInstallFolder(HWND hwnd)
 {
     if (IsExistingFolder(InstallPath))
         return 1;
-    if (SetupBox(hwnd, "指定したフォルダは存在しません。作成しますか?",
+    if (SetupBox(hwnd, SETUP_CREATE_QUESTION,
                  MB_ICONQUESTION | MB_YESNO) != IDYES)
         return 0;
     if (!CreateFolderChain(InstallPath)) {
-        SetupBox(hwnd, "フォルダ名が不正です。フォルダの作成に失敗しました。",
+        SetupBox(hwnd, SETUP_CREATE_FAILED_TEXT,
                  MB_ICONERROR);
         return 0;
     }
     return 1;
 }
 
-int InstallStep(HWND hwnd)
+/* the 続行 of Install mode: the folder page, then the install; 1 when the
+   install completed */
+static int InstallStep(HWND hwnd)
 {
     if (!FolderPageShown) {
         ShowFolderPage(hwnd);
@@ -159,7 +156,7 @@ int InstallStep(HWND hwnd)
     }
     /* a refused folder keeps the wizard on its folder page */
     if (!ReadInstallFolder(hwnd)) {
-        SetupBox(hwnd, kFolderPrompt, MB_ICONWARNING);
+        SetupBox(hwnd, SETUP_FOLDER_PROMPT, MB_ICONWARNING);
         return 0;
     }
     if (!MakeInstallFolder(hwnd))
@@ -170,30 +167,25 @@ int InstallStep(HWND hwnd)
 
 static void OnContinue(HWND hwnd)
 {
-    switch (SetupMode) {
-    case Install:
+    /* the wizard opens in Install, Update and Uninstall mode only */
+    if (SetupMode == Install) {
         if (InstallStep(hwnd))
             EndDialog(hwnd, 1);
-        break;
-    case Update:
+    } else if (SetupMode == Update) {
         UpdateAction(hwnd);
         EndDialog(hwnd, 1);
-        break;
-    case Uninstall:
+    } else {
         UninstallAction(hwnd);
         EndDialog(hwnd, 1);
-        break;
-    case NewerInstalled:
-        break;
     }
 }
 
 static void OnCancel(HWND hwnd)
 {
-    if (SetupBox(hwnd, "セットアップはまだ完了していません。セットアップを中止しますか?",
+    if (SetupBox(hwnd, SETUP_CANCEL_QUESTION,
                  MB_ICONQUESTION | MB_YESNO) != IDYES)
         return;
-    SetupBox(hwnd, "セットアップを中止しました。", MB_ICONINFORMATION);
+    SetupBox(hwnd, SETUP_CANCELLED_TEXT, MB_ICONINFORMATION);
     EndDialog(hwnd, 2);
 }
 
@@ -212,7 +204,7 @@ static void OnInitDialog(HWND hwnd)
 static void OnBrowse(HWND hwnd)
 {
     wchar_t folder[MAX_PATH];
-    if (BrowseForInstallFolder(hwnd, folder))
+    if (BrowseForInstallFolder(hwnd, folder, MAX_PATH))
         SetDlgItemTextW(hwnd, IDC_FOLDER_EDIT, folder);
 }
 

@@ -1,0 +1,54 @@
+/*
+ * The files of the install folder, in one table: where each comes from
+ * (a file of the setup media, or none) and what an install, an update and
+ * an uninstall do with it. Setup's copies, data files, length check and
+ * deletions walk it in its order (files.cpp); the tests lay out media and
+ * check installs from the same table.
+ */
+#ifndef QUORVANE_SETUP_FILES_H
+#define QUORVANE_SETUP_FILES_H
+
+#include <stddef.h>
+
+#include "../common/names.h"
+
+/* what one run does with one file */
+enum FileStep : unsigned char {
+    KeepFile,         /* left as it is */
+    CopyFromMedia,    /* copied from the media, replacing what is there */
+    CreateEmpty,      /* created empty, replacing what is there */
+    CreateIfMissing,  /* created empty where no file of that name is */
+    RemoveFile        /* deleted when it is there */
+};
+
+/* the index of a run's step in ProductFile::step */
+enum FileOperation { InstallFiles = 0, UpdateFiles = 1, UninstallFiles = 2 };
+
+struct ProductFile {
+    /* the name on the media, NULL for a file the media does not carry;
+       the media's program files end in "_" and are copied byte for byte,
+       not expanded */
+    const char *mediaName;
+    const char *name;
+    /* by FileOperation */
+    FileStep step[3];
+};
+
+static const ProductFile kProductFiles[] = {
+    {"Quorvane.ex_", QV_MAIN_EXE, {CopyFromMedia, CopyFromMedia, RemoveFile}},
+    {"Quorvane.hl_", QV_HELP_FILE, {CopyFromMedia, CopyFromMedia, RemoveFile}},
+    {"Quorvane.cn_", QV_HELP_CONTENTS_FILE, {CopyFromMedia, CopyFromMedia, RemoveFile}},
+    {QV_README_FILE, QV_README_FILE, {CopyFromMedia, CopyFromMedia, RemoveFile}},
+    /* the uninstall runs from this very file */
+    {QV_SETUP_EXE, QV_SETUP_EXE, {CopyFromMedia, CopyFromMedia, KeepFile}},
+    {"Helper.ex_", QV_HELPER_EXE, {CopyFromMedia, CopyFromMedia, RemoveFile}},
+    /* the help system rebuilds its index from the new help files */
+    {NULL, QV_HELP_INDEX_FILE, {KeepFile, RemoveFile, RemoveFile}},
+    {NULL, QV_SETTINGS_FILE, {CreateEmpty, CreateEmpty, RemoveFile}},
+    /* the user's keywords: an existing file stays, also at uninstall */
+    {NULL, QV_KEYWORD_FILE, {CreateIfMissing, KeepFile, KeepFile}},
+};
+
+static const size_t kProductFileCount = sizeof(kProductFiles) / sizeof(kProductFiles[0]);
+
+#endif

@@ -1,0 +1,80 @@
+/*
+ * Every text Setup shows: the caption of its boxes, the boxes, the
+ * wizard's texts in the template (setup.rc) and those it sets for a mode,
+ * and the list of switches. Read by the code, by setup.rc and by the
+ * tests, so that each text is written once. Macros only: the resource
+ * compiler reads this file too, and the texts the template uses are one
+ * literal each, as it joins no strings.
+ */
+#ifndef QUORVANE_SETUP_TEXTS_H
+#define QUORVANE_SETUP_TEXTS_H
+
+#include "../common/names.h"
+
+/* the caption of the wizard and of every box */
+#define SETUP_CAPTION "Quorvane - セットアップ ウィザード"
+
+/* the wizard's template */
+#define SETUP_PRODUCT_TITLE "Quorvane"
+#define SETUP_CONTINUE_BUTTON "続行"
+#define SETUP_CANCEL_BUTTON "キャンセル"
+#define SETUP_BROWSE_BUTTON "参照(&B)..."
+#define SETUP_MAKER_NOTICE QV_COPYRIGHT
+#define SETUP_INSTALL_WORD "Setup"
+#define SETUP_INSTALL_MESSAGE "Quorvane のセットアップを開始します。"
+#define SETUP_UNINSTALL_NOTE "いくつかのファイルと、セットアップ先フォルダ、ショートカット ファイルは削除されません。\r\nこれらは、お手数ですが終了後に手動で削除してください。"
+
+/* what Explorer's Details page and deployment tools show */
+#define SETUP_FILE_DESCRIPTION "Quorvane セットアップ"
+
+/* the wizard's texts for the other modes */
+#define SETUP_UPDATE_WORD "Update"
+#define SETUP_UPDATE_MESSAGE "Quorvane のアップデートを開始します。"
+#define SETUP_UNINSTALL_WORD "Uninstall"
+#define SETUP_UNINSTALL_MESSAGE "Quorvane をシステムから削除します。"
+/* the install folder the folder page proposes, and a silent install's */
+#define SETUP_DEFAULT_FOLDER "C:\\Program Files\\Veskaro\\Quorvane\\"
+/* the folder page's message, the folder browser's title, and the warning
+   for a folder that cannot be used */
+#define SETUP_FOLDER_PROMPT "セットアップ先フォルダを指定してください。"
+
+/* boxes */
+#define SETUP_RUNNING_TEXT \
+    "システムは Quorvane を実行中です。\r\n" \
+    "セットアップを行う前に、Quorvane を終了してください。"
+#define SETUP_NEWER_TEXT \
+    "より新しいバージョンの Quorvane がすでにセットアップされています。\r\n" \
+    "セットアップを終了します。"
+#define SETUP_REGISTRY_READ_TEXT \
+    "必要な情報をレジストリから読み込めませんでした。セットアップを続行できません。"
+#define SETUP_FATAL_TEXT \
+    "セットアップ中にエラーが発生しました。セットアップを継続できません。"
+#define SETUP_CREATE_QUESTION "指定したフォルダは存在しません。作成しますか?"
+#define SETUP_CREATE_FAILED_TEXT "フォルダ名が不正です。フォルダの作成に失敗しました。"
+#define SETUP_INSTALLED_TEXT "セットアップは正常に完了しました。"
+#define SETUP_UPDATED_TEXT "アップデートは正常に完了しました。"
+#define SETUP_UNINSTALLED_TEXT "アンインストールは正常に完了しました。"
+#define SETUP_CANCEL_QUESTION \
+    "セットアップはまだ完了していません。セットアップを中止しますか?"
+#define SETUP_CANCELLED_TEXT "セットアップを中止しました。"
+/* a file another program holds: its path goes between the two */
+#define SETUP_IN_USE_BEFORE "ファイル "
+#define SETUP_IN_USE_AFTER \
+    " は、ほかのプログラムが使用しているため置き換えられません。\r\n" \
+    "このファイルを使用しているプログラムを終了してから、［再試行］を押してください。"
+
+/* the box of /? */
+#define SETUP_USAGE_TEXT \
+    "Setup.exe [/S [/UNINSTALL]] [/LOG=ファイル] [/D=フォルダ]\r\n" \
+    "\r\n" \
+    "/S\tウィンドウを表示せずに実行します。記録がなければインストールし、" \
+    "古いバージョンの記録があればアップデートします。\r\n" \
+    "/UNINSTALL\t/S と一緒に指定すると、アンインストールします。\r\n" \
+    "/D=フォルダ\t/S でインストールするときのセットアップ先フォルダです。" \
+    "最後に指定してください。\r\n" \
+    "/LOG=ファイル\t実行の記録をファイルに追加します。\r\n" \
+    "/?\tこの説明を表示します。\r\n" \
+    "\r\n" \
+    "終了コード: 0 完了 (または何もする必要がない)、1 Quorvane の実行中、-1 エラー"
+
+#endif
