@@ -4,8 +4,8 @@
  * caption and every control in template order. Texts come back as code
  * page 932 bytes.
  */
-#ifndef QUORVANE_TESTS_DIALOG_TEMPLATE_H
-#define QUORVANE_TESTS_DIALOG_TEMPLATE_H
+#ifndef QUORVANE_TESTS_ARTIFACTS_DIALOG_TEMPLATE_H
+#define QUORVANE_TESTS_ARTIFACTS_DIALOG_TEMPLATE_H
 
 #include <windows.h>
 

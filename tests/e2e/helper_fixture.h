@@ -14,29 +14,10 @@
 
 #include <gtest/gtest.h>
 
+#include "helper/resource.h"
+#include "helper/texts.h"
+#include "tests/support/contract.h"
 #include "tests/support/support.h"
-
-const char kAboutCaption[] = "Quorvane - ヘルパー アプリケーション情報";
-const char kAboutText[] =
-    "これは Quorvane のためのヘルパー アプリケーションです。この機能を使うには、"
-    "ファイルを Quorvane と同じフォルダに置き、［オプション］-［シェル エクステンション］"
-    "から設定します。";
-const char kErrorCaption[] = "Quorvane - エラー";
-const char kAppendFailed[] =
-    "ファイルの書き込みに失敗しました。\r\nQuorvane のセットアップ先フォルダに、"
-    "書き込み可能なファイル \"!Default.kws\" があることを確認してください。";
-
-const char kNotAnsi[] =
-    "名前に Quorvane で扱えない文字が含まれているため、キーワードを割り当てませんでした。\r\n"
-    "ファイルやフォルダの名前を変更してから、もう一度割り当ててください。";
-
-const int kKeywordBox = 9821;
-
-/* what a record looks like in the file */
-inline std::string Record(const std::string &keyword, const std::string &target)
-{
-    return keyword + "\r\n" + target + "\r\n\r\n";
-}
 
 /* characters, not bytes: edit positions count characters */
 inline size_t CharacterCount(const std::string &text)
@@ -82,13 +63,13 @@ protected:
     void SetUp() override
     {
         folder = TestRoot() + "Quorvane\\";
-        exe = folder + "Helper.exe";
-        keywordFile = folder + "!Default.kws";
+        exe = folder + QV_HELPER_EXE;
+        keywordFile = folder + QV_KEYWORD_FILE;
         elsewhere = TestRoot() + "elsewhere\\";
-        decoy = elsewhere + "!Default.kws";
+        decoy = elsewhere + QV_KEYWORD_FILE;
         DeleteTree(TestRoot());
         ASSERT_TRUE(MakeFreshFolder(folder));
-        ASSERT_TRUE(CopyFileA(BinFile("Helper.exe").c_str(), exe.c_str(), FALSE));
+        ASSERT_TRUE(CopyFileA(BinFile(QV_HELPER_EXE).c_str(), exe.c_str(), FALSE));
         ASSERT_TRUE(WriteFileBytes(keywordFile, ""));
         ASSERT_TRUE(MakeFreshFolder(elsewhere));
         ASSERT_TRUE(WriteFileBytes(decoy, "decoy\r\n"));
@@ -133,7 +114,7 @@ protected:
         EndProgram(&helper);
         if (!Start(&helper, arguments))
             return NULL;
-        return WaitForDialog(&helper, kKeywordBox);
+        return WaitForDialog(&helper, IDC_KEYWORD_EDIT);
     }
 
     /* broadcasts the stand-in received since SetUp */
@@ -159,18 +140,15 @@ protected:
     {
         if (WindowText(box) != caption)
             return ::testing::AssertionFailure() << "caption " << WindowText(box);
-        if (ControlText(box, kKeywordBox) != keyword)
-            return ::testing::AssertionFailure() << "keyword " << ControlText(box, kKeywordBox);
+        if (ControlText(box, IDC_KEYWORD_EDIT) != keyword)
+            return ::testing::AssertionFailure() << "keyword " << ControlText(box, IDC_KEYWORD_EDIT);
         DWORD start = 99, end = 99;
-        if (!EditSelection(box, kKeywordBox, &start, &end) || start != 0 ||
+        if (!EditSelection(box, IDC_KEYWORD_EDIT, &start, &end) || start != 0 ||
             end != CharacterCount(keyword))
             return ::testing::AssertionFailure() << "the proposal is not selected";
-        RECT screen, rect;
-        GetWindowRect(GetDesktopWindow(), &screen);
-        GetWindowRect(box, &rect);
-        if (rect.left != (screen.right - (rect.right - rect.left)) / 2 ||
-            rect.top != (screen.bottom - (rect.bottom - rect.top)) / 2)
-            return ::testing::AssertionFailure() << "not centred";
+        ::testing::AssertionResult centred = IsCentredOnScreen(box);
+        if (!centred)
+            return centred;
         return IsHiddenOwner(GetWindow(box, GW_OWNER));
     }
 
@@ -194,7 +172,8 @@ protected:
     ::testing::AssertionResult AnswerAppendFailed(HWND inputBox)
     {
         HWND box = WaitForMessageBox(&helper);
-        ::testing::AssertionResult shown = IsBox(box, kErrorCaption, kAppendFailed, IconError);
+        ::testing::AssertionResult shown =
+            IsBox(box, HELPER_ERROR_CAPTION, HELPER_APPEND_FAILED_TEXT, IconError);
         if (box == NULL)
             return shown;
         HWND owner = GetWindow(box, GW_OWNER);
@@ -212,7 +191,7 @@ protected:
     /* types the keyword, confirms, and expects Helper to end with 1 */
     ::testing::AssertionResult Confirm(HWND box, const std::string &keyword)
     {
-        SetControlText(box, kKeywordBox, keyword);
+        SetControlText(box, IDC_KEYWORD_EDIT, keyword);
         PressButton(box, IDOK);
         DWORD code = WaitForExit(&helper);
         if (code != 1)

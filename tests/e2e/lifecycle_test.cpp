@@ -7,52 +7,84 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/support.h"
 #include "setup_fixture.h"
 
 namespace {
 
-const char kCancelQuestion[] =
-    "セットアップはまだ完了していません。セットアップを中止しますか?";
-const char kCancelled[] = "セットアップを中止しました。";
+/* the files an earlier Setup left that an uninstall removes */
+std::vector<std::string> RemovedByUninstall()
+{
+    std::vector<std::string> names;
+    for (const ProductFile &file : kProductFiles) {
+        if (file.step[UninstallFiles] == RemoveFile)
+            names.push_back(file.name);
+    }
+    return names;
+}
 
-/* the verb keys, spelled here as the main program writes them */
-const char kVerb[] = "\\shell\\キーワードの割り当て(&K)...";
-const std::string kVerbKeys[] = {
-    std::string("*") + kVerb, std::string("Directory") + kVerb, std::string("Drive") + kVerb,
-};
-
-const char *const kProgramFiles[] = {
-    "Quorvane.exe", "Quorvane.hlp", "Quorvane.cnt", "Readme.txt", "Helper.exe",
-    "Quorvane.gid", "NoTitle.set",
-};
+/* every line of a log is one event: a time first, and no line break
+   inside (a box's own line breaks become spaces) */
+::testing::AssertionResult EveryLineIsOneEvent(const std::string &text)
+{
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find("\r\n", at);
+        if (end == std::string::npos)
+            return ::testing::AssertionFailure() << "no CR LF after byte " << at;
+        std::string line = text.substr(at, end - at);
+        if (line.size() < 20 || line.compare(0, 2, "20") != 0 || line[4] != '-' ||
+            line[19] != ' ' || line.find_first_of("\r\n") != std::string::npos)
+            return ::testing::AssertionFailure() << "a line that is no event: " << line;
+        at = end + 2;
+    }
+    return ::testing::AssertionSuccess();
+}
 
 class Lifecycle : public SetupTest {
 protected:
     /* an installed product as an earlier Setup left it */
-    void LayOutInstallation(const std::string &folder, DWORD version)
+    ::testing::AssertionResult LayOutInstallation(const std::string &folder, DWORD version)
     {
-        ASSERT_TRUE(MakeFreshFolder(folder));
-        for (const char *name : kProgramFiles)
-            ASSERT_TRUE(WriteFileBytes(folder + name, std::string("old ") + name));
-        ASSERT_TRUE(WriteFileBytes(folder + "Setup.exe", "old setup"));
-        ASSERT_TRUE(WriteFileBytes(folder + "!Default.kws", Keywords()));
-        ASSERT_TRUE(WriteFileBytes(folder + "Other.txt", "the user's"));
-        RecordInstallation(version, folder);
-        ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kOptionKey, "IsOnTop", 1));
-        ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kOptionKey, "UseActivateKeyCode", 65));
-        ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kMainKey, "WindowLeft", 300));
+        int ok = MakeFreshFolder(folder);
+        for (const ProductFile &file : kProductFiles)
+            ok = ok && WriteFileBytes(folder + file.name, std::string("old ") + file.name);
+        ok = ok && WriteFileBytes(folder + QV_KEYWORD_FILE, Keywords()) &&
+             WriteFileBytes(folder + "Other.txt", "the user's") &&
+             WriteDword(HKEY_CURRENT_USER, kOptionKey, "IsOnTop", 1);
+        if (!ok)
+            return ::testing::AssertionFailure() << "the installation cannot be laid out";
+        return RecordInstallation(version, folder);
     }
 
-    static std::string Keywords() { return "memo\r\nC:\\Data\\memo.txt\r\n\r\n"; }
+    static std::string Keywords() { return Record("memo", "C:\\Data\\memo.txt"); }
 
-    void AddVerbKeys()
+    ::testing::AssertionResult AddVerbKeys()
     {
-        for (const std::string &key : kVerbKeys) {
-            std::string command = key + "\\Command";
-            ASSERT_TRUE(WriteString(HKEY_CLASSES_ROOT, command.c_str(), "",
-                                    "\"C:\\Tools\\Helper.exe\" \"%1\""));
+        for (const char *key : kVerbKeys) {
+            std::string command = std::string(key) + "\\Command";
+            if (!WriteString(HKEY_CLASSES_ROOT, command.c_str(), "",
+                             "\"C:\\Tools\\Helper.exe\" \"%1\""))
+                return ::testing::AssertionFailure() << "no verb key " << key;
         }
+        return ::testing::AssertionSuccess();
+    }
+
+    ::testing::AssertionResult NoVerbKeys()
+    {
+        for (const char *key : kVerbKeys) {
+            if (KeyExists(HKEY_CLASSES_ROOT, key))
+                return ::testing::AssertionFailure() << "the verb key " << key << " stays";
+        }
+        return ::testing::AssertionSuccess();
+    }
+
+    ::testing::AssertionResult ProgramFilesRemoved(const std::string &folder)
+    {
+        for (const std::string &name : RemovedByUninstall()) {
+            if (FileExists(folder + name))
+                return ::testing::AssertionFailure() << name << " stays";
+        }
+        return ::testing::AssertionSuccess();
     }
 
     ::testing::AssertionResult KeywordsKept(const std::string &folder)
@@ -68,20 +100,18 @@ protected:
     /* one run of the wizard through its operation, ending with its box */
     ::testing::AssertionResult RunThrough(const std::string &folder, const char *doneText)
     {
-        if (!StartSetup() || (wizard = WaitForWizard()) == NULL)
-            return ::testing::AssertionFailure() << "no wizard";
+        if (doneText != SETUP_INSTALLED_TEXT)
+            return RunOperation(doneText, IconInformation, 0);
+        ::testing::AssertionResult page = OpenFolderPage();
+        if (!page)
+            return page;
+        SetControlText(wizard, IDC_FOLDER_EDIT, folder);
         PressButton(wizard, IDOK);
-        if (doneText == kInstalled) {
-            if (!WaitForControlShown(wizard, kFolderEdit))
-                return ::testing::AssertionFailure() << "no folder page";
-            SetControlText(wizard, kFolderEdit, folder);
-            PressButton(wizard, IDOK);
-            if (!FolderExists(folder)) {
-                ::testing::AssertionResult question =
-                    AnswerBox(kCreateQuestion, IconQuestion, IDYES);
-                if (!question)
-                    return question;
-            }
+        if (!FolderExists(folder)) {
+            ::testing::AssertionResult question =
+                AnswerBox(SETUP_CREATE_QUESTION, IconQuestion, IDYES);
+            if (!question)
+                return question;
         }
         return EndsWithBox(doneText, IconInformation, 0);
     }
@@ -90,33 +120,18 @@ protected:
 TEST_F(Lifecycle, UpdateRewritesFilesAndKeepsOptionsAndKeywords)
 {
     std::string folder = TestRoot() + "Installed\\";
-    LayOutInstallation(folder, 129);
-    OpenWizard();
-    EXPECT_EQ("Update", ControlText(wizard, kModeWord));
-    EXPECT_EQ("Quorvane のアップデートを開始します。", ControlText(wizard, kPageMessage));
-    EXPECT_FALSE(IsControlVisible(wizard, kUninstallNote));
-    EXPECT_FALSE(IsControlVisible(wizard, kFolderEdit));
-    ASSERT_TRUE(WriteFileBytes(folder + "Quorvane.GID", "help index"));
-
-    PressButton(wizard, IDOK);
-    ASSERT_TRUE(EndsWithBox(kUpdated, IconInformation, 0));
+    ASSERT_TRUE(LayOutInstallation(folder, kOlderVersion));
+    ASSERT_TRUE(RunOperation(SETUP_UPDATED_TEXT, IconInformation, 0));
 
     EXPECT_TRUE(HasProductFiles(folder));
-    EXPECT_FALSE(FileExists(folder + "Quorvane.GID"));
+    EXPECT_FALSE(FileExists(folder + QV_HELP_INDEX_FILE));
     EXPECT_TRUE(KeywordsKept(folder));
     EXPECT_TRUE(FileExists(folder + "Other.txt"));
-
     DWORD value = 0;
     EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, kOptionKey, "IsOnTop", &value));
-    EXPECT_EQ(1u, value);
-    EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, kOptionKey, "UseActivateKeyCode", &value));
-    EXPECT_EQ(65u, value);
-    EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, kMainKey, "WindowLeft", &value));
-    EXPECT_EQ(300u, value);
-    EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, kOptionKey, "ShowTrayIcon", &value));
-    EXPECT_EQ(1u, value) << "missing options are seeded";
-    EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, kSetupKey, "Version", &value));
-    EXPECT_EQ(130u, value);
+    EXPECT_EQ(1u, value) << "an option the user set was overwritten";
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kMainKey)) << "missing settings are seeded";
+    EXPECT_TRUE(RecordedVersionIs(kThisVersion));
     /* the update does not touch the uninstall entry */
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
@@ -125,43 +140,29 @@ TEST_F(Lifecycle, UpdateOfATooLongRecordedFolderEndsBeforeCopying)
 {
     /* 250 bytes read back fine, but Quorvane.exe no longer fits below it */
     std::string folder = "C:\\" + std::string(246, 'a') + "\\";
-    RecordInstallation(129, folder);
-    OpenWizard();
-    PressButton(wizard, IDOK);
-    ASSERT_TRUE(EndsWithBox(kFatal, IconError, 0xFFFFFFFF));
-    DWORD version = 0;
-    EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, kSetupKey, "Version", &version));
-    EXPECT_EQ(129u, version);
+    ASSERT_TRUE(RecordInstallation(kOlderVersion, folder));
+    ASSERT_TRUE(RunOperation(SETUP_FATAL_TEXT, IconError, 0xFFFFFFFF));
+    EXPECT_TRUE(RecordedVersionIs(kOlderVersion));
 }
 
 TEST_F(Lifecycle, UninstallRemovesProgramFilesAndKeys)
 {
     std::string folder = TestRoot() + "Installed\\";
-    LayOutInstallation(folder, 130);
-    AddVerbKeys();
-    ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", "Veskaro Quorvane"));
+    ASSERT_TRUE(LayOutInstallation(folder, kThisVersion));
+    ASSERT_TRUE(AddVerbKeys());
+    ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", QV_DISPLAY_NAME));
     ASSERT_TRUE(CreateKey(HKEY_CURRENT_USER, "Software\\Veskaro\\Other"));
+    ASSERT_TRUE(RunOperation(SETUP_UNINSTALLED_TEXT, IconInformation, 0));
 
-    OpenWizard();
-    EXPECT_EQ("Uninstall", ControlText(wizard, kModeWord));
-    EXPECT_EQ("Quorvane をシステムから削除します。", ControlText(wizard, kPageMessage));
-    EXPECT_TRUE(IsControlVisible(wizard, kUninstallNote));
-    EXPECT_FALSE(IsControlVisible(wizard, kFolderEdit));
-    PressButton(wizard, IDOK);
-    ASSERT_TRUE(EndsWithBox(kUninstalled, IconInformation, 0));
-
-    for (const char *name : kProgramFiles)
-        EXPECT_FALSE(FileExists(folder + name)) << name;
-    EXPECT_TRUE(FileExists(folder + "Setup.exe"));
+    EXPECT_TRUE(ProgramFilesRemoved(folder));
+    EXPECT_TRUE(FileExists(folder + QV_SETUP_EXE));
     EXPECT_TRUE(FileExists(folder + "Other.txt"));
     EXPECT_TRUE(KeywordsKept(folder));
     EXPECT_TRUE(FolderExists(folder));
 
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
-    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software\\Veskaro"));
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software\\Veskaro\\Other"));
-    for (const std::string &key : kVerbKeys)
-        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, key.c_str())) << key;
+    EXPECT_TRUE(NoVerbKeys());
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     /* the folder is opened for what is left */
     HWND window = WaitForChildWindow(&setup);
@@ -172,15 +173,13 @@ TEST_F(Lifecycle, UninstallRemovesProgramFilesAndKeys)
 TEST_F(Lifecycle, UpdateWaitsWhileAFileIsInUse)
 {
     std::string folder = TestRoot() + "Installed\\";
-    LayOutInstallation(folder, 129);
+    ASSERT_TRUE(LayOutInstallation(folder, kOlderVersion));
     /* the main program's file held open by a program that shares nothing */
-    HANDLE held = CreateFileA((folder + "Quorvane.exe").c_str(), GENERIC_READ, 0, NULL,
+    HANDLE held = CreateFileA((folder + QV_MAIN_EXE).c_str(), GENERIC_READ, 0, NULL,
                               OPEN_EXISTING, 0, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
-    std::string inUse = "ファイル " + folder +
-                        "Quorvane.exe は、ほかのプログラムが使用しているため置き換えられません。\r\n"
-                        "このファイルを使用しているプログラムを終了してから、［再試行］を押してください。";
-    OpenWizard();
+    std::string inUse = SETUP_IN_USE_BEFORE + folder + QV_MAIN_EXE + SETUP_IN_USE_AFTER;
+    ASSERT_TRUE(OpenWizard());
     PressButton(wizard, IDOK);
     /* Retry while it is still held asks again */
     ASSERT_TRUE(AnswerBox(inUse.c_str(), IconWarning, IDRETRY));
@@ -190,129 +189,104 @@ TEST_F(Lifecycle, UpdateWaitsWhileAFileIsInUse)
     CloseHandle(held);
     PressButton(box, IDRETRY);
     ASSERT_TRUE(WaitForWindowGone(box));
-    ASSERT_TRUE(EndsWithBox(kUpdated, IconInformation, 0));
+    ASSERT_TRUE(EndsWithBox(SETUP_UPDATED_TEXT, IconInformation, 0));
     EXPECT_TRUE(HasProductFiles(folder));
-    DWORD version = 0;
-    EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, kSetupKey, "Version", &version));
-    EXPECT_EQ(130u, version);
+    EXPECT_TRUE(RecordedVersionIs(kThisVersion));
 }
 
 TEST_F(Lifecycle, UninstallOfFilesDeletedByHandStillSucceeds)
 {
-    std::string folder = TestRoot() + "Gone\\";
-    RecordInstallation(130, folder);
-    OpenWizard();
-    PressButton(wizard, IDOK);
-    ASSERT_TRUE(EndsWithBox(kUninstalled, IconInformation, 0));
+    ASSERT_TRUE(RecordInstallation(kThisVersion, TestRoot() + "Gone\\"));
+    ASSERT_TRUE(RunOperation(SETUP_UNINSTALLED_TEXT, IconInformation, 0));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
 }
 
 TEST_F(Lifecycle, KeyWithAnUnknownSubkeyStaysAndTheRestGoes)
 {
     std::string folder = TestRoot() + "Installed\\";
-    LayOutInstallation(folder, 130);
-    AddVerbKeys();
-    ASSERT_TRUE(CreateKey(HKEY_CURRENT_USER, "Software\\Veskaro\\Quorvane\\Main\\Extra"));
-    OpenWizard();
-    PressButton(wizard, IDOK);
-    ASSERT_TRUE(EndsWithBox(kUninstalled, IconInformation, 0));
+    ASSERT_TRUE(LayOutInstallation(folder, kThisVersion));
+    ASSERT_TRUE(AddVerbKeys());
+    ASSERT_TRUE(CreateKey(HKEY_CURRENT_USER, (std::string(kMainKey) + "\\Extra").c_str()));
+    ASSERT_TRUE(RunOperation(SETUP_UNINSTALLED_TEXT, IconInformation, 0));
 
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kMainKey));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kOptionKey));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSetupKey));
-    for (const std::string &key : kVerbKeys)
-        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, key.c_str())) << key;
-    EXPECT_FALSE(FileExists(folder + "Quorvane.exe"));
+    EXPECT_TRUE(NoVerbKeys());
+    EXPECT_TRUE(ProgramFilesRemoved(folder));
 }
 
 TEST_F(Lifecycle, CancelAnsweredNoKeepsThePage)
 {
-    OpenWizard();
-    PressButton(wizard, IDOK); /* to the folder page */
-    ASSERT_TRUE(WaitForControlShown(wizard, kFolderEdit));
-    SetControlText(wizard, kFolderEdit, "D:\\Typed\\");
+    ASSERT_TRUE(OpenFolderPage());
+    SetControlText(wizard, IDC_FOLDER_EDIT, "D:\\Typed\\");
 
     PressButton(wizard, IDCANCEL);
-    HWND question = WaitForMessageBox(&setup);
-    ASSERT_NE(nullptr, question);
-    EXPECT_TRUE(IsSetupBox(question, kCancelQuestion, IconQuestion, MB_YESNO));
-    PressButton(question, IDNO);
-    ASSERT_TRUE(WaitForWindowGone(question));
+    ASSERT_TRUE(AnswerBox(SETUP_CANCEL_QUESTION, IconQuestion, IDNO));
     EXPECT_TRUE(IsRunning(&setup));
-    EXPECT_TRUE(IsControlVisible(wizard, kFolderEdit));
-    EXPECT_EQ("D:\\Typed\\", ControlText(wizard, kFolderEdit));
+    EXPECT_TRUE(IsControlVisible(wizard, IDC_FOLDER_EDIT));
+    EXPECT_EQ("D:\\Typed\\", ControlText(wizard, IDC_FOLDER_EDIT));
 
     /* Esc and the close box ask the same */
     PressEscape(wizard);
-    ASSERT_TRUE(AnswerBox(kCancelQuestion, IconQuestion, IDNO));
+    ASSERT_TRUE(AnswerBox(SETUP_CANCEL_QUESTION, IconQuestion, IDNO));
     PressClose(wizard);
-    ASSERT_TRUE(AnswerBox(kCancelQuestion, IconQuestion, IDNO));
+    ASSERT_TRUE(AnswerBox(SETUP_CANCEL_QUESTION, IconQuestion, IDNO));
     EXPECT_TRUE(IsRunning(&setup));
-    EXPECT_EQ("D:\\Typed\\", ControlText(wizard, kFolderEdit));
+    EXPECT_EQ("D:\\Typed\\", ControlText(wizard, IDC_FOLDER_EDIT));
 }
 
 TEST_F(Lifecycle, CancelAnsweredYesEndsWithNothingInstalled)
 {
-    const int modes[] = {0, 129, 130};
-    for (int version : modes) {
+    const DWORD recorded[] = {0, kOlderVersion, kThisVersion};
+    for (DWORD version : recorded) {
         SCOPED_TRACE(version);
         ResetProductRegistry();
         std::string folder = TestRoot() + "Installed\\";
         if (version != 0)
-            LayOutInstallation(folder, (DWORD)version);
-        OpenWizard();
+            ASSERT_TRUE(LayOutInstallation(folder, version));
+        ASSERT_TRUE(OpenWizard());
         PressClose(wizard);
-        ASSERT_TRUE(AnswerBox(kCancelQuestion, IconQuestion, IDYES));
-        ASSERT_TRUE(EndsWithBox(kCancelled, IconInformation, 0));
+        ASSERT_TRUE(AnswerBox(SETUP_CANCEL_QUESTION, IconQuestion, IDYES));
+        ASSERT_TRUE(EndsWithBox(SETUP_CANCELLED_TEXT, IconInformation, 0));
         /* nothing done, and no folder opened */
         EXPECT_EQ(0, JobProcessCount(&setup));
         if (version == 0) {
             EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
             EXPECT_FALSE(FolderExists(kDefaultFolder));
         } else {
-            DWORD recorded = 0;
-            EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, kSetupKey, "Version", &recorded));
-            EXPECT_EQ((DWORD)version, recorded);
+            EXPECT_TRUE(RecordedVersionIs(version));
             std::string data;
-            EXPECT_TRUE(ReadFileBytes(folder + "Quorvane.exe", &data));
-            EXPECT_EQ("old Quorvane.exe", data);
+            EXPECT_TRUE(ReadFileBytes(folder + QV_MAIN_EXE, &data));
+            EXPECT_EQ(std::string("old ") + QV_MAIN_EXE, data);
         }
     }
 }
 
-
-TEST_F(Lifecycle, InstallUpdateUninstallInstallInADoubleByteFolder)
+TEST_F(Lifecycle, InstallUpdateUninstallInstallInOneFolder)
 {
-    std::string folder = TestRoot() + "ソフト\\表\\";
-    ASSERT_TRUE(RunThrough(folder, kInstalled));
-    EXPECT_TRUE(FileExists(folder + "Helper.exe"));
-    EXPECT_TRUE(FileExists(folder + "!Default.kws"));
-    ASSERT_TRUE(WriteFileBytes(folder + "!Default.kws", Keywords()));
+    std::string folder = TestRoot() + "Program Files\\Quorvane\\";
+    ASSERT_TRUE(RunThrough(folder, SETUP_INSTALLED_TEXT));
+    EXPECT_TRUE(FileExists(folder + QV_KEYWORD_FILE));
+    ASSERT_TRUE(WriteFileBytes(folder + QV_KEYWORD_FILE, Keywords()));
 
     /* an older version recorded: this Setup updates */
-    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kSetupKey, "Version", 129));
-    ASSERT_TRUE(WriteFileBytes(folder + "Quorvane.exe", "stale"));
-    ASSERT_TRUE(RunThrough(folder, kUpdated));
-    std::string data;
-    ASSERT_TRUE(ReadFileBytes(folder + "Quorvane.exe", &data));
-    EXPECT_EQ(MediaContent("Quorvane.ex_"), data);
+    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kSetupKey, kVersionValue, kOlderVersion));
+    ASSERT_TRUE(WriteFileBytes(folder + QV_MAIN_EXE, "stale"));
+    ASSERT_TRUE(RunThrough(folder, SETUP_UPDATED_TEXT));
+    EXPECT_TRUE(HasProductFiles(folder));
     EXPECT_TRUE(KeywordsKept(folder));
 
-    ASSERT_TRUE(RunThrough(folder, kUninstalled));
-    EXPECT_FALSE(FileExists(folder + "Quorvane.exe"));
-    EXPECT_FALSE(FileExists(folder + "Helper.exe"));
-    EXPECT_TRUE(FileExists(folder + "Setup.exe"));
+    ASSERT_TRUE(RunThrough(folder, SETUP_UNINSTALLED_TEXT));
+    EXPECT_TRUE(ProgramFilesRemoved(folder));
+    EXPECT_TRUE(FileExists(folder + QV_SETUP_EXE));
     EXPECT_TRUE(KeywordsKept(folder));
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_TRUE(NothingRecorded());
 
     /* installing again into the same folder keeps the user's keywords */
-    ASSERT_TRUE(RunThrough(folder, kInstalled));
+    ASSERT_TRUE(RunThrough(folder, SETUP_INSTALLED_TEXT));
     EXPECT_TRUE(KeywordsKept(folder));
-    EXPECT_TRUE(FileExists(folder + "Quorvane.exe"));
-    std::string path;
-    EXPECT_TRUE(ReadString(HKEY_CURRENT_USER, kSetupKey, "InstallPath", &path));
-    EXPECT_EQ(folder + '\0', path);
+    EXPECT_TRUE(HasRecord(folder));
 }
 
 /* silent runs, as deployment tools start them */
@@ -322,7 +296,7 @@ TEST_F(Lifecycle, SilentInstallIntoTheDefaultOrAGivenFolder)
     ASSERT_TRUE(RunsSilently("/S", 0));
     EXPECT_TRUE(HasProductFiles(kDefaultFolder));
     EXPECT_TRUE(HasRecord(kDefaultFolder));
-    EXPECT_TRUE(FileExists(std::string(kDefaultFolder) + "!Default.kws"));
+    EXPECT_TRUE(FileExists(std::string(kDefaultFolder) + QV_KEYWORD_FILE));
 
     /* spaces and double-byte characters, no quotes, any case; the missing
        folders are made */
@@ -333,7 +307,7 @@ TEST_F(Lifecycle, SilentInstallIntoTheDefaultOrAGivenFolder)
     EXPECT_TRUE(HasRecord(folder));
     std::string quiet;
     EXPECT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString", &quiet));
-    EXPECT_EQ("\"" + folder + "Setup.exe\" /S /UNINSTALL" + '\0', quiet);
+    EXPECT_EQ("\"" + folder + QV_SETUP_EXE + "\" /S /UNINSTALL" + '\0', quiet);
 
     /* a pair of quotes around the folder is taken too */
     ResetProductRegistry();
@@ -345,30 +319,58 @@ TEST_F(Lifecycle, SilentInstallIntoTheDefaultOrAGivenFolder)
 TEST_F(Lifecycle, SilentUpdateAndTheRunsThatChangeNothing)
 {
     std::string folder = TestRoot() + "Installed\\";
-    LayOutInstallation(folder, 129);
+    ASSERT_TRUE(LayOutInstallation(folder, kOlderVersion));
     /* an update stays in the recorded folder */
     ASSERT_TRUE(RunsSilently("/S /D=" + TestRoot() + "Elsewhere", 0));
     EXPECT_TRUE(HasProductFiles(folder));
     EXPECT_TRUE(KeywordsKept(folder));
     EXPECT_FALSE(FolderExists(TestRoot() + "Elsewhere"));
-    DWORD version = 0;
-    EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, kSetupKey, "Version", &version));
-    EXPECT_EQ(130u, version);
+    EXPECT_TRUE(RecordedVersionIs(kThisVersion));
 
     /* this version recorded: /S alone is never an uninstall */
-    ASSERT_TRUE(WriteFileBytes(folder + "Quorvane.exe", "as the user left it"));
+    ASSERT_TRUE(WriteFileBytes(folder + QV_MAIN_EXE, "as the user left it"));
     ASSERT_TRUE(RunsSilently("/S", 0));
     std::string data;
-    EXPECT_TRUE(ReadFileBytes(folder + "Quorvane.exe", &data));
+    EXPECT_TRUE(ReadFileBytes(folder + QV_MAIN_EXE, &data));
     EXPECT_EQ("as the user left it", data);
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kSetupKey));
 
     /* a newer version recorded: nothing, /UNINSTALL or not */
-    RecordInstallation(131, folder);
+    ASSERT_TRUE(RecordInstallation(kNewerVersion, folder));
     ASSERT_TRUE(RunsSilently("/S /UNINSTALL", 0));
-    EXPECT_TRUE(FileExists(folder + "Quorvane.exe"));
-    EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, kSetupKey, "Version", &version));
-    EXPECT_EQ(131u, version);
+    EXPECT_TRUE(FileExists(folder + QV_MAIN_EXE));
+    EXPECT_TRUE(RecordedVersionIs(kNewerVersion));
+}
+
+TEST_F(Lifecycle, SilentUpdateOfAFileInUseEndsWithoutWaiting)
+{
+    /* no one can answer Retry: the run ends with its failure code */
+    std::string folder = TestRoot() + "Installed\\";
+    ASSERT_TRUE(LayOutInstallation(folder, kOlderVersion));
+    HANDLE held = CreateFileA((folder + QV_HELPER_EXE).c_str(), GENERIC_READ, 0, NULL,
+                              OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    std::string log = TestRoot() + "setup.log";
+    EXPECT_TRUE(RunsSilently("/S /LOG=" + log, 0xFFFFFFFF));
+    CloseHandle(held);
+    EXPECT_TRUE(RecordedVersionIs(kOlderVersion));
+
+    /* the box it would have shown is one line of the log */
+    std::string text, inUse = std::string("メッセージ: ") + SETUP_IN_USE_BEFORE + folder +
+                              QV_HELPER_EXE + SETUP_IN_USE_AFTER;
+    inUse.replace(inUse.find("\r\n"), 2, "  ");
+    ASSERT_TRUE(ReadFileBytes(log, &text));
+    EXPECT_NE(std::string::npos, text.find(inUse + "\r\n")) << text;
+    EXPECT_TRUE(EveryLineIsOneEvent(text));
+}
+
+TEST_F(Lifecycle, SilentInstallRefusesAFolderCodePage932CannotHold)
+{
+    /* /D=C:\qvtest\Café would become C:\qvtest\Cafe */
+    std::vector<std::string> before = FolderEntries(TestRoot());
+    EXPECT_TRUE(RunsSilentlyWide(L"/S /D=C:\\qvtest\\Caf\u00e9", 0xFFFFFFFF));
+    EXPECT_EQ(before, FolderEntries(TestRoot()));
+    EXPECT_TRUE(NothingRecorded());
 }
 
 TEST_F(Lifecycle, QuietUninstallStringRemovesTheProduct)
@@ -379,22 +381,20 @@ TEST_F(Lifecycle, QuietUninstallStringRemovesTheProduct)
 
     std::string folder = TestRoot() + "Installed\\";
     ASSERT_TRUE(RunsSilently("/S /D=" + folder, 0));
-    AddVerbKeys();
+    ASSERT_TRUE(AddVerbKeys());
     std::string quiet;
     ASSERT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString", &quiet));
-    ASSERT_TRUE(RunsSilentlyAs(folder + "Setup.exe", quiet.c_str(), 0));
-    for (const char *name : kProgramFiles)
-        EXPECT_FALSE(FileExists(folder + name)) << name;
-    EXPECT_TRUE(FileExists(folder + "Setup.exe"));
-    EXPECT_TRUE(FileExists(folder + "!Default.kws"));
+    ASSERT_TRUE(RunsSilentlyAs(folder + QV_SETUP_EXE, quiet.c_str(), 0));
+    EXPECT_TRUE(ProgramFilesRemoved(folder));
+    EXPECT_TRUE(FileExists(folder + QV_SETUP_EXE));
+    EXPECT_TRUE(FileExists(folder + QV_KEYWORD_FILE));
     EXPECT_TRUE(NothingRecorded());
-    for (const std::string &key : kVerbKeys)
-        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, key.c_str())) << key;
+    EXPECT_TRUE(NoVerbKeys());
 
     /* over an older version's record too */
-    LayOutInstallation(folder, 129);
+    ASSERT_TRUE(LayOutInstallation(folder, kOlderVersion));
     ASSERT_TRUE(RunsSilently("/S /UNINSTALL", 0));
-    EXPECT_FALSE(FileExists(folder + "Quorvane.exe"));
+    EXPECT_TRUE(ProgramFilesRemoved(folder));
     EXPECT_TRUE(KeywordsKept(folder));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
 }
@@ -407,18 +407,26 @@ TEST_F(Lifecycle, SilentFailuresEndWithMinusOneAndTheLogSaysWhy)
     std::string folder = TestRoot() + "Installed\\";
     const std::string logSwitch = "/LOG=\"" + log + "\"";
 
-    ASSERT_TRUE(DeleteFileA((media + "Helper.ex_").c_str()));
+    ASSERT_TRUE(BuildMedia(media, MediaNameOf(QV_HELPER_EXE)));
     ASSERT_TRUE(RunsSilently(logSwitch + " /S /D=" + folder, 0xFFFFFFFF));
     EXPECT_TRUE(NothingRecorded());
-    std::string text;
-    ASSERT_TRUE(ReadFileBytes(log, &text));
-    EXPECT_EQ(0u, text.find("20")) << text;
-    EXPECT_NE(std::string::npos, text.find("開始: Quorvane セットアップ 1.30、コマンド ライン ")) << text;
-    EXPECT_NE(std::string::npos, text.find("インストールの記録: なし\r\n")) << text;
-    EXPECT_NE(std::string::npos, text.find("コピー: " + media + "Readme.txt → " + folder + "Readme.txt\r\n")) << text;
-    EXPECT_NE(std::string::npos, text.find("失敗: コピー " + folder + "Helper.exe (エラー 2)\r\n")) << text;
-    EXPECT_NE(std::string::npos, text.find("メッセージ: " + std::string(kFatal) + "\r\n")) << text;
-    EXPECT_EQ(text.size() - 2, text.rfind("終了: 終了コード -1\r\n") + 19) << text;
+    std::string first;
+    ASSERT_TRUE(ReadFileBytes(log, &first));
+    EXPECT_NE(std::string::npos,
+              first.find(std::string("開始: Quorvane セットアップ ") + QV_VERSION_TEXT +
+                         "、コマンド ライン "))
+        << first;
+    EXPECT_NE(std::string::npos, first.find("インストールの記録: なし\r\n")) << first;
+    EXPECT_NE(std::string::npos, first.find("コピー: " + media + QV_README_FILE + " → " + folder +
+                                            QV_README_FILE + "\r\n"))
+        << first;
+    EXPECT_NE(std::string::npos,
+              first.find("失敗: コピー " + folder + QV_HELPER_EXE + " (エラー 2)\r\n"))
+        << first;
+    /* a box's own line break is no line break of the log */
+    EXPECT_NE(std::string::npos, first.find(std::string("メッセージ: ") + SETUP_FATAL_TEXT + "\r\n"))
+        << first;
+    EXPECT_EQ(first.size() - 2, first.rfind("終了: 終了コード -1\r\n") + 19) << first;
 
     /* refused folders, an unreadable record */
     EXPECT_TRUE(RunsSilently("/S /D=ab", 0xFFFFFFFF));
@@ -428,33 +436,48 @@ TEST_F(Lifecycle, SilentFailuresEndWithMinusOneAndTheLogSaysWhy)
     EXPECT_TRUE(RunsSilently("/S /UNINSTALL", 0xFFFFFFFF));
     ResetProductRegistry();
 
-    /* the next run is appended, and an interactive run logs too */
+    /* the next run is appended after the first, and an interactive run
+       logs too */
     ASSERT_TRUE(BuildMedia(media));
     ASSERT_TRUE(RunsSilently("/S " + logSwitch + " /D=" + folder, 0));
+    std::string text;
     ASSERT_TRUE(ReadFileBytes(log, &text));
-    EXPECT_NE(std::string::npos, text.find("レジストリ書き込み: HKEY_CURRENT_USER\\" + std::string(kSetupKey) + "\r\n"));
-    EXPECT_NE(std::string::npos, text.find("レジストリ書き込み: HKEY_LOCAL_MACHINE\\" + std::string(kUninstallKey) + "\r\n"));
+    EXPECT_EQ(0u, text.find(first)) << "the earlier run's lines are gone";
+    EXPECT_NE(std::string::npos, text.find("レジストリ書き込み: HKEY_CURRENT_USER\\" +
+                                           std::string(kSetupKey) + "\r\n"));
+    EXPECT_NE(std::string::npos, text.find("レジストリ書き込み: HKEY_LOCAL_MACHINE\\" +
+                                           std::string(kUninstallKey) + "\r\n"));
     ASSERT_TRUE(StartSetup(media, logSwitch));
     ASSERT_NE(nullptr, wizard = WaitForWizard());
     PressButton(wizard, IDOK);
-    ASSERT_TRUE(EndsWithBox(kUninstalled, IconInformation, 0));
+    ASSERT_TRUE(EndsWithBox(SETUP_UNINSTALLED_TEXT, IconInformation, 0));
     ASSERT_TRUE(ReadFileBytes(log, &text));
-    EXPECT_NE(std::string::npos, text.find("削除: " + folder + "Quorvane.exe\r\n"));
-    EXPECT_NE(std::string::npos, text.find("メッセージ: " + std::string(kUninstalled) + "\r\n"));
+    EXPECT_NE(std::string::npos, text.find("削除: " + folder + QV_MAIN_EXE + "\r\n"));
+    EXPECT_NE(std::string::npos,
+              text.find(std::string("メッセージ: ") + SETUP_UNINSTALLED_TEXT + "\r\n"));
     EXPECT_EQ(text.size() - 2, text.rfind("終了: 終了コード 0\r\n") + 18) << text;
-    /* every line ends in CR LF */
-    for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1))
-        ASSERT_EQ('\r', text[at - 1]) << "at byte " << at;
+    EXPECT_TRUE(EveryLineIsOneEvent(text));
+}
+
+TEST_F(Lifecycle, LogThatCannotBeOpenedChangesNothingElse)
+{
+    /* a folder that is not there: no log, and the install as without one */
+    std::string folder = TestRoot() + "Installed\\";
+    ASSERT_TRUE(RunsSilently("/LOG=" + TestRoot() + "none\\setup.log /S /D=" + folder, 0));
+    EXPECT_TRUE(HasRecord(folder));
+    EXPECT_FALSE(FolderExists(TestRoot() + "none"));
 }
 
 TEST_F(Lifecycle, SignedMediaRunsAsTheUnsigned)
 {
     /* the copies the signature test signed (tests/signing) */
     std::string signedCopies = BinFolder() + "..\\signing-check\\signed\\";
-    if (!FileExists(signedCopies + "Setup.exe"))
+    if (!FileExists(signedCopies + QV_SETUP_EXE))
         GTEST_SKIP() << "no signed copies in " << signedCopies;
-    ASSERT_TRUE(CopyFileA((signedCopies + "Setup.exe").c_str(), (media + "Setup.exe").c_str(), FALSE));
-    ASSERT_TRUE(CopyFileA((signedCopies + "Helper.exe").c_str(), (media + "Helper.ex_").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((signedCopies + QV_SETUP_EXE).c_str(), (media + QV_SETUP_EXE).c_str(),
+                          FALSE));
+    ASSERT_TRUE(CopyFileA((signedCopies + QV_HELPER_EXE).c_str(),
+                          (media + MediaNameOf(QV_HELPER_EXE)).c_str(), FALSE));
     std::string folder = TestRoot() + "Signed\\";
     ASSERT_TRUE(RunsSilently("/S /D=" + folder, 0));
     EXPECT_TRUE(HasProductFiles(folder));

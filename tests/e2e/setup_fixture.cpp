@@ -3,28 +3,6 @@
  */
 #include "setup_fixture.h"
 
-const char kSetupCaption[] = "Quorvane - セットアップ ウィザード";
-const char kSetupKey[] = "Software\\Veskaro\\Quorvane\\Setup";
-const char kOptionKey[] = "Software\\Veskaro\\Quorvane\\Option";
-const char kMainKey[] = "Software\\Veskaro\\Quorvane\\Main";
-const char kProductKey[] = "Software\\Veskaro\\Quorvane";
-const char kUninstallKey[] =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Veskaro Quorvane";
-const char kDefaultFolder[] = "C:\\Program Files\\Veskaro\\Quorvane\\";
-
-const char kRegistryRead[] =
-    "必要な情報をレジストリから読み込めませんでした。セットアップを続行できません。";
-const char kNewer[] =
-    "より新しいバージョンの Quorvane がすでにセットアップされています。\r\n"
-    "セットアップを終了します。";
-const char kFolderPrompt[] = "セットアップ先フォルダを指定してください。";
-const char kCreateQuestion[] = "指定したフォルダは存在しません。作成しますか?";
-const char kCreateFailed[] = "フォルダ名が不正です。フォルダの作成に失敗しました。";
-const char kInstalled[] = "セットアップは正常に完了しました。";
-const char kUpdated[] = "アップデートは正常に完了しました。";
-const char kUninstalled[] = "アンインストールは正常に完了しました。";
-const char kFatal[] = "セットアップ中にエラーが発生しました。セットアップを継続できません。";
-
 /* the default folder's maker folder, which only the tests that install
    there make */
 static const char kMakerFolder[] = "C:\\Program Files\\Veskaro\\";
@@ -50,7 +28,7 @@ void SetupTest::TearDown()
 int SetupTest::StartSetup(const std::string &currentDir, const std::string &arguments)
 {
     std::string dir = currentDir.empty() ? media : currentDir;
-    return StartProgram(&setup, media + "Setup.exe", arguments, dir.c_str());
+    return StartProgram(&setup, media + QV_SETUP_EXE, arguments, dir.c_str());
 }
 
 struct VisibleSearch {
@@ -72,8 +50,31 @@ static BOOL CALLBACK FindVisibleWindow(HWND hwnd, LPARAM lParam)
 ::testing::AssertionResult SetupTest::RunsSilently(const std::string &arguments,
                                                    DWORD exitCode)
 {
-    std::string exe = media + "Setup.exe";
+    std::string exe = media + QV_SETUP_EXE;
     return RunsSilentlyAs(exe, "\"" + exe + "\" " + arguments, exitCode);
+}
+
+/* the started Setup to its end: no window of its own, nothing left in
+   its job, and exitCode */
+static ::testing::AssertionResult EndsSilently(Program *setup, DWORD exitCode)
+{
+    VisibleSearch search = {setup->pid, std::string()};
+    DWORD start = GetTickCount();
+    while (WaitForSingleObject(setup->process, 20) == WAIT_TIMEOUT) {
+        if (search.caption.empty())
+            EnumWindows(FindVisibleWindow, (LPARAM)&search);
+        if (GetTickCount() - start > kWaitMs) {
+            EndProgram(setup);
+            return ::testing::AssertionFailure() << "no end; a window " << search.caption;
+        }
+    }
+    if (!search.caption.empty())
+        return ::testing::AssertionFailure() << "a window showed: " << search.caption;
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(setup->process, &code);
+    if (JobProcessCount(setup) != 0)
+        return ::testing::AssertionFailure() << "it started another program";
+    return EndedWith(code, exitCode);
 }
 
 ::testing::AssertionResult SetupTest::RunsSilentlyAs(const std::string &exe,
@@ -82,61 +83,75 @@ static BOOL CALLBACK FindVisibleWindow(HWND hwnd, LPARAM lParam)
 {
     if (!StartProgramRaw(&setup, exe, commandLine, media.c_str()))
         return ::testing::AssertionFailure() << "Setup does not start";
-    VisibleSearch search = {setup.pid, std::string()};
-    DWORD start = GetTickCount();
-    while (WaitForSingleObject(setup.process, 20) == WAIT_TIMEOUT) {
-        if (search.caption.empty())
-            EnumWindows(FindVisibleWindow, (LPARAM)&search);
-        if (GetTickCount() - start > kWaitMs) {
-            EndProgram(&setup);
-            return ::testing::AssertionFailure() << "no end; a window " << search.caption;
-        }
-    }
-    if (!search.caption.empty())
-        return ::testing::AssertionFailure() << "a window showed: " << search.caption;
-    DWORD code = STILL_ACTIVE;
-    GetExitCodeProcess(setup.process, &code);
-    if (JobProcessCount(&setup) != 0)
-        return ::testing::AssertionFailure() << "it started another program";
-    return EndedWith(code, exitCode);
+    return EndsSilently(&setup, exitCode);
+}
+
+::testing::AssertionResult SetupTest::RunsSilentlyWide(const std::wstring &arguments,
+                                                       DWORD exitCode)
+{
+    wchar_t exe[MAX_PATH];
+    if (!MultiByteToWideChar(CP_ACP, 0, (media + QV_SETUP_EXE).c_str(), -1, exe, MAX_PATH))
+        return ::testing::AssertionFailure() << "no wide media path";
+    if (!StartProgramWide(&setup, exe, L"\"" + std::wstring(exe) + L"\" " + arguments,
+                          media.c_str()))
+        return ::testing::AssertionFailure() << "Setup does not start";
+    return EndsSilently(&setup, exitCode);
 }
 
 HWND SetupTest::WaitForWizard()
 {
-    return WaitForDialog(&setup, kTitle);
+    return WaitForDialog(&setup, IDC_PRODUCT_TITLE);
 }
 
 HWND SetupTest::FindWizard()
 {
-    return WaitForDialog(&setup, kTitle, 0);
+    return WaitForDialog(&setup, IDC_PRODUCT_TITLE, 0);
 }
 
-void SetupTest::OpenWizard()
+::testing::AssertionResult SetupTest::OpenWizard()
 {
-    ASSERT_TRUE(StartSetup());
+    if (!StartSetup())
+        return ::testing::AssertionFailure() << "Setup does not start";
     wizard = WaitForWizard();
-    ASSERT_NE(nullptr, wizard);
-}
-
-void SetupTest::OpenFolderPage()
-{
-    OpenWizard();
     if (wizard == NULL)
-        return;
-    PressButton(wizard, IDOK);
-    ASSERT_TRUE(WaitForControlShown(wizard, kFolderEdit));
+        return ::testing::AssertionFailure() << "no wizard";
+    return ::testing::AssertionSuccess();
 }
 
-void SetupTest::RecordInstallation(DWORD version, const std::string &path)
+::testing::AssertionResult SetupTest::OpenFolderPage()
 {
-    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kSetupKey, "Version", version));
-    ASSERT_TRUE(WriteString(HKEY_CURRENT_USER, kSetupKey, "InstallPath", path));
+    ::testing::AssertionResult open = OpenWizard();
+    if (!open)
+        return open;
+    PressButton(wizard, IDOK);
+    /* the page shows the folder box, then the browse button */
+    if (!WaitForControlShown(wizard, IDC_BROWSE))
+        return ::testing::AssertionFailure() << "no folder page";
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult SetupTest::RunOperation(const char *doneText, BoxIcon icon,
+                                                   DWORD exitCode)
+{
+    ::testing::AssertionResult open = OpenWizard();
+    if (!open)
+        return open;
+    PressButton(wizard, IDOK);
+    return EndsWithBox(doneText, icon, exitCode);
+}
+
+::testing::AssertionResult SetupTest::RecordInstallation(DWORD version, const std::string &path)
+{
+    if (!WriteDword(HKEY_CURRENT_USER, kSetupKey, kVersionValue, version) ||
+        !WriteString(HKEY_CURRENT_USER, kSetupKey, kInstallPathValue, path))
+        return ::testing::AssertionFailure() << "the record cannot be written";
+    return ::testing::AssertionSuccess();
 }
 
 ::testing::AssertionResult SetupTest::IsSetupBox(HWND box, const char *text, BoxIcon icon,
                                                  UINT buttons)
 {
-    return IsBox(box, kSetupCaption, text, icon, buttons);
+    return IsBox(box, SETUP_CAPTION, text, icon, buttons);
 }
 
 ::testing::AssertionResult SetupTest::AnswerBox(const char *text, BoxIcon icon, int button)
@@ -152,14 +167,6 @@ void SetupTest::RecordInstallation(DWORD version, const std::string &path)
     if (!WaitForWindowGone(box))
         return ::testing::AssertionFailure() << "the box for \"" << text << "\" stays";
     return result;
-}
-
-::testing::AssertionResult EndedWith(DWORD code, DWORD expected)
-{
-    if (code == expected)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "exit code 0x" << std::hex << code
-                                         << ", expected 0x" << expected;
 }
 
 ::testing::AssertionResult SetupTest::EndsWithBox(const char *text, BoxIcon icon,
@@ -178,7 +185,7 @@ void SetupTest::RecordInstallation(DWORD version, const std::string &path)
     HWND box = WaitForMessageBox(&setup);
     if (FindWizard() != NULL)
         return ::testing::AssertionFailure() << "the wizard opened";
-    ::testing::AssertionResult shown = IsSetupBox(box, kRegistryRead, IconError);
+    ::testing::AssertionResult shown = IsSetupBox(box, SETUP_REGISTRY_READ_TEXT, IconError);
     if (box != NULL)
         PressButton(box, IDOK);
     if (!shown)
@@ -189,28 +196,40 @@ void SetupTest::RecordInstallation(DWORD version, const std::string &path)
 ::testing::AssertionResult SetupTest::HasProductFiles(const std::string &folder)
 {
     std::string data, source;
-    for (int i = 0; i < MediaFileCount; i++) {
-        if (!ReadFileBytes(folder + InstalledName(i), &data))
-            return ::testing::AssertionFailure() << InstalledName(i) << " is missing";
-        if (!ReadFileBytes(media + MediaName(i), &source) || data != source)
+    for (const ProductFile *row : MediaRows()) {
+        if (!ReadFileBytes(folder + row->name, &data))
+            return ::testing::AssertionFailure() << row->name << " is missing";
+        if (!ReadFileBytes(media + row->mediaName, &source) || data != source)
             return ::testing::AssertionFailure()
-                   << InstalledName(i) << " is no byte copy of " << MediaName(i);
+                   << row->name << " is no byte copy of " << row->mediaName;
     }
-    if (!ReadFileBytes(folder + "NoTitle.set", &data) || !data.empty())
-        return ::testing::AssertionFailure() << "no empty NoTitle.set";
+    if (!ReadFileBytes(folder + QV_SETTINGS_FILE, &data) || !data.empty())
+        return ::testing::AssertionFailure() << "no empty " << QV_SETTINGS_FILE;
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult SetupTest::RecordedVersionIs(DWORD expected)
+{
+    DWORD version = 0;
+    if (!ReadDword(HKEY_CURRENT_USER, kSetupKey, kVersionValue, &version))
+        return ::testing::AssertionFailure() << "no recorded version";
+    if (version != expected)
+        return ::testing::AssertionFailure() << "recorded version " << version << ", expected "
+                                             << expected;
     return ::testing::AssertionSuccess();
 }
 
 ::testing::AssertionResult SetupTest::HasRecord(const std::string &folder)
 {
     std::string path, command;
-    DWORD version = 0;
-    if (!ReadString(HKEY_CURRENT_USER, kSetupKey, "InstallPath", &path) || path != folder + '\0')
+    if (!ReadString(HKEY_CURRENT_USER, kSetupKey, kInstallPathValue, &path) ||
+        path != folder + '\0')
         return ::testing::AssertionFailure() << "InstallPath \"" << path.c_str() << "\"";
-    if (!ReadDword(HKEY_CURRENT_USER, kSetupKey, "Version", &version) || version != 130)
-        return ::testing::AssertionFailure() << "Version " << version;
+    ::testing::AssertionResult version = RecordedVersionIs(kThisVersion);
+    if (!version)
+        return version;
     if (!ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", &command) ||
-        command != "\"" + folder + "Setup.exe\"" + '\0')
+        command != "\"" + folder + QV_SETUP_EXE + "\"" + '\0')
         return ::testing::AssertionFailure() << "UninstallString " << command.c_str();
     return ::testing::AssertionSuccess();
 }
@@ -228,9 +247,10 @@ void SetupTest::RecordInstallation(DWORD version, const std::string &path)
 {
     if (!IsRunning(&setup))
         return ::testing::AssertionFailure() << "Setup has ended";
-    if (!IsWindowVisible(wizard) || !IsControlVisible(wizard, kFolderEdit))
+    if (!IsWindowVisible(wizard) || !IsControlVisible(wizard, IDC_FOLDER_EDIT))
         return ::testing::AssertionFailure() << "the folder page is not shown";
-    if (ControlText(wizard, kPageMessage) != kFolderPrompt)
-        return ::testing::AssertionFailure() << "page message " << ControlText(wizard, kPageMessage);
+    if (ControlText(wizard, IDC_PAGE_MESSAGE) != SETUP_FOLDER_PROMPT)
+        return ::testing::AssertionFailure() << "page message "
+                                             << ControlText(wizard, IDC_PAGE_MESSAGE);
     return ::testing::AssertionSuccess();
 }

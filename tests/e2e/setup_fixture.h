@@ -1,6 +1,8 @@
 /*
  * Shared set-up of the Setup end-to-end tests: a clean registry, a fresh
- * media folder, and the running Setup ended after each test.
+ * media folder, and the running Setup ended after each test. Every helper
+ * that can fail returns an AssertionResult for the caller's ASSERT, so a
+ * failure names the calling line and stops the test there.
  */
 #ifndef QUORVANE_TESTS_E2E_SETUP_FIXTURE_H
 #define QUORVANE_TESTS_E2E_SETUP_FIXTURE_H
@@ -9,33 +11,20 @@
 
 #include <gtest/gtest.h>
 
+#include "setup/resource.h"
+#include "setup/texts.h"
+#include "tests/support/contract.h"
 #include "tests/support/support.h"
+#include "version.h"
 
-extern const char kSetupCaption[];
-extern const char kSetupKey[];
-extern const char kOptionKey[];
-extern const char kMainKey[];
-extern const char kProductKey[];
-extern const char kUninstallKey[];
-extern const char kDefaultFolder[];
+/* the version this Setup carries, and one older and one newer */
+const DWORD kThisVersion = QV_VERSION_NUMBER;
+const DWORD kOlderVersion = QV_VERSION_NUMBER - 1;
+const DWORD kNewerVersion = QV_VERSION_NUMBER + 1;
 
-/* Setup's boxes */
-extern const char kRegistryRead[];
-extern const char kNewer[];
-extern const char kFolderPrompt[];
-extern const char kCreateQuestion[];
-extern const char kCreateFailed[];
-extern const char kInstalled[];
-extern const char kUpdated[];
-extern const char kUninstalled[];
-extern const char kFatal[];
-
-
-/* control ids of the wizard */
-enum {
-    kFolderEdit = 9821, kMakerNotice = 9822, kFrame = 9823, kPageMessage = 9824,
-    kBrowse = 9825, kTitle = 9826, kModeWord = 9827, kUninstallNote = 9828
-};
+/* the default install folder, where only the tests that install there
+   write */
+const char kDefaultFolder[] = SETUP_DEFAULT_FOLDER;
 
 class SetupTest : public ::testing::Test {
 public:
@@ -55,13 +44,18 @@ public:
     /* the same with another Setup.exe and a whole command line */
     ::testing::AssertionResult RunsSilentlyAs(const std::string &exe, const std::string &commandLine,
                                               DWORD exitCode);
+    /* the same with a wide command line, for names code page 932 cannot
+       hold */
+    ::testing::AssertionResult RunsSilentlyWide(const std::wstring &arguments, DWORD exitCode);
     HWND WaitForWizard();
     HWND FindWizard();
     /* Setup started from the media, its wizard open (wizard) */
-    void OpenWizard();
-    /* the same, moved on to the folder page */
-    void OpenFolderPage();
-    void RecordInstallation(DWORD version, const std::string &path);
+    ::testing::AssertionResult OpenWizard();
+    /* the same, moved on to the folder page with both its controls shown */
+    ::testing::AssertionResult OpenFolderPage();
+    /* 続行 of an update or uninstall, to its box and the end */
+    ::testing::AssertionResult RunOperation(const char *doneText, BoxIcon icon, DWORD exitCode);
+    ::testing::AssertionResult RecordInstallation(DWORD version, const std::string &path);
     /* a box of Setup: its caption, this text and icon, and the buttons */
     ::testing::AssertionResult IsSetupBox(HWND box, const char *text, BoxIcon icon,
                                           UINT buttons = MB_OK);
@@ -75,18 +69,18 @@ public:
        registry-read box before any wizard, then exit status -1 */
     ::testing::AssertionResult EndsInReadError();
 
-    /* the six media files byte for byte in folder, and an empty
-       NoTitle.set */
+    /* the media's files byte for byte in folder under their installed
+       names, and an empty settings file */
     ::testing::AssertionResult HasProductFiles(const std::string &folder);
-    /* "InstallPath" and the uninstall command name folder; "Version" 130 */
+    /* "InstallPath" and the uninstall command name folder; "Version" is
+       this version */
     ::testing::AssertionResult HasRecord(const std::string &folder);
+    /* the recorded version */
+    ::testing::AssertionResult RecordedVersionIs(DWORD version);
     /* no product key and no uninstall entry */
     ::testing::AssertionResult NothingRecorded();
     /* Setup runs on, its wizard on the folder page */
     ::testing::AssertionResult StillOnFolderPage();
 };
-
-/* the exit code a program chose, not one of a crash */
-::testing::AssertionResult EndedWith(DWORD code, DWORD expected);
 
 #endif

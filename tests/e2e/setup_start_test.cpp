@@ -1,20 +1,18 @@
 /*
- * Setup's start: the guard against the running main program and a second
- * Setup, and the mode decision from the installation record, with the
- * real Setup.exe under Wine.
+ * Setup's start with the real Setup.exe under Wine: the guard against the
+ * running main program, a Helper and a second Setup, the list of
+ * switches, and the two ends before any wizard (a newer version recorded,
+ * an unreadable record). How each record is read and which mode it gives
+ * is the unit tests' (tests/unit/registry_test.cpp).
  */
 #include <string>
 
 #include <gtest/gtest.h>
 
-#include "tests/support/support.h"
+#include "helper/resource.h"
 #include "setup_fixture.h"
 
 namespace {
-
-const char kRunning[] =
-    "システムは Quorvane を実行中です。\r\n"
-    "セットアップを行う前に、Quorvane を終了してください。";
 
 class SetupStart : public SetupTest {};
 
@@ -22,37 +20,34 @@ TEST_F(SetupStart, RefusesWhileTheMainProgramRuns)
 {
     Program standIn;
     ASSERT_TRUE(StartStandIn(&standIn));
-    RecordInstallation(130, "C:\\Tools\\");
+    ASSERT_TRUE(RecordInstallation(kThisVersion, "C:\\Tools\\"));
 
     ASSERT_TRUE(StartSetup());
     HWND box = WaitForMessageBox(&setup);
     ASSERT_NE(nullptr, box);
-    EXPECT_TRUE(IsSetupBox(box, kRunning, IconError));
+    EXPECT_TRUE(IsSetupBox(box, SETUP_RUNNING_TEXT, IconError));
     EXPECT_EQ(nullptr, FindWizard());
     PressButton(box, IDOK);
     EXPECT_EQ(1u, WaitForExit(&setup));
 
     /* nothing changed */
-    DWORD version = 0;
-    EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, kSetupKey, "Version", &version));
-    EXPECT_EQ(130u, version);
-    EXPECT_FALSE(FileExists("C:\\Tools\\Quorvane.exe"));
-    EndProgram(&standIn);
+    EXPECT_TRUE(RecordedVersionIs(kThisVersion));
+    EXPECT_FALSE(FileExists(std::string("C:\\Tools\\") + QV_MAIN_EXE));
 }
 
 TEST_F(SetupStart, RefusesWhileAHelperIsOpen)
 {
     std::string folder = TestRoot() + "Installed\\";
     ASSERT_TRUE(MakeFreshFolder(folder));
-    ASSERT_TRUE(CopyFileA(BinFile("Helper.exe").c_str(), (folder + "Helper.exe").c_str(), FALSE));
-    RecordInstallation(130, folder);
+    ASSERT_TRUE(CopyFileA(BinFile(QV_HELPER_EXE).c_str(), (folder + QV_HELPER_EXE).c_str(), FALSE));
+    ASSERT_TRUE(RecordInstallation(kThisVersion, folder));
     Program helper;
-    ASSERT_TRUE(StartProgram(&helper, folder + "Helper.exe", "C:\\Data\\memo.txt", NULL));
-    ASSERT_NE(nullptr, WaitForDialog(&helper, 9821));
+    ASSERT_TRUE(StartProgram(&helper, folder + QV_HELPER_EXE, "C:\\Data\\memo.txt", NULL));
+    ASSERT_NE(nullptr, WaitForDialog(&helper, IDC_KEYWORD_EDIT));
 
     ASSERT_TRUE(StartSetup());
-    ASSERT_TRUE(EndsWithBox(kRunning, IconError, 1));
-    EXPECT_TRUE(FileExists(folder + "Helper.exe"));
+    ASSERT_TRUE(EndsWithBox(SETUP_RUNNING_TEXT, IconError, 1));
+    EXPECT_TRUE(FileExists(folder + QV_HELPER_EXE));
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kSetupKey));
 }
 
@@ -69,154 +64,58 @@ TEST_F(SetupStart, QuestionMarkListsTheSwitchesAndDoesNothingElse)
 {
     /* it wins over /S: whoever typed it is at the screen */
     ASSERT_TRUE(StartSetup(media, "/S /?"));
-    HWND box = WaitForMessageBox(&setup);
-    ASSERT_NE(nullptr, box);
-    MessageBoxInfo info = ReadMessageBox(box);
-    EXPECT_EQ(kSetupCaption, info.caption);
-    EXPECT_EQ(0u, info.text.find("Setup.exe [/S [/UNINSTALL]] [/LOG=ファイル] [/D=フォルダ]\r\n"));
-    for (const char *word : {"\n/S\t", "\n/UNINSTALL\t", "\n/D=フォルダ\t", "\n/LOG=ファイル\t", "\n/?\t"})
-        EXPECT_NE(std::string::npos, info.text.find(word)) << word;
-    EXPECT_STREQ("information", IconName(info.icon));
-    PressButton(box, IDOK);
-    EXPECT_EQ(0u, WaitForExit(&setup));
+    ASSERT_TRUE(EndsWithBox(SETUP_USAGE_TEXT, IconInformation, 0));
     EXPECT_TRUE(NothingRecorded());
 
     /* without /S other words change nothing: the wizard as always */
     ASSERT_TRUE(StartSetup(media, "/uninstall /D=C:\\Tools"));
     HWND wizard = WaitForWizard();
     ASSERT_NE(nullptr, wizard);
-    EXPECT_EQ("Setup", ControlText(wizard, kModeWord));
+    EXPECT_EQ(SETUP_INSTALL_WORD, ControlText(wizard, IDC_MODE_WORD));
 }
 
 TEST_F(SetupStart, RefusesASecondSetup)
 {
-    ASSERT_TRUE(StartSetup());
-    HWND wizard = WaitForWizard();
-    ASSERT_NE(nullptr, wizard);
+    ASSERT_TRUE(OpenWizard());
 
     Program second;
-    ASSERT_TRUE(StartProgram(&second, media + "Setup.exe", "", media.c_str()));
+    ASSERT_TRUE(StartProgram(&second, media + QV_SETUP_EXE, "", media.c_str()));
     HWND box = WaitForMessageBox(&second);
     ASSERT_NE(nullptr, box);
-    EXPECT_TRUE(IsSetupBox(box, kRunning, IconError));
+    EXPECT_TRUE(IsSetupBox(box, SETUP_RUNNING_TEXT, IconError));
     PressButton(box, IDOK);
     EXPECT_EQ(1u, WaitForExit(&second));
     EndProgram(&second);
 
     /* the first one is untouched and still on its page */
     EXPECT_TRUE(IsRunning(&setup));
-    EXPECT_EQ("Setup", ControlText(wizard, 9827));
-}
-
-TEST_F(SetupStart, NoRecordMeansInstall)
-{
-    ASSERT_TRUE(StartSetup());
-    HWND wizard = WaitForWizard();
-    ASSERT_NE(nullptr, wizard);
-    EXPECT_EQ("Setup", ControlText(wizard, 9827));
-    EXPECT_EQ("Quorvane のセットアップを開始します。", ControlText(wizard, 9824));
-}
-
-TEST_F(SetupStart, OlderRecordMeansUpdate)
-{
-    const DWORD versions[] = {129, 0xFFFFFFFF, 0};
-    for (DWORD version : versions) {
-        SCOPED_TRACE((long)version);
-        RecordInstallation(version, "C:\\Tools\\");
-        ASSERT_TRUE(StartSetup());
-        HWND wizard = WaitForWizard();
-        ASSERT_NE(nullptr, wizard);
-        EXPECT_EQ("Update", ControlText(wizard, 9827));
-        EndProgram(&setup);
-    }
-}
-
-TEST_F(SetupStart, SameRecordMeansUninstall)
-{
-    RecordInstallation(130, "C:\\Tools\\");
-    ASSERT_TRUE(StartSetup());
-    HWND wizard = WaitForWizard();
-    ASSERT_NE(nullptr, wizard);
-    EXPECT_EQ("Uninstall", ControlText(wizard, 9827));
+    EXPECT_EQ(SETUP_INSTALL_WORD, ControlText(wizard, IDC_MODE_WORD));
 }
 
 TEST_F(SetupStart, NewerRecordShowsTheNoticeAndEnds)
 {
-    RecordInstallation(131, "C:\\Tools\\");
+    ASSERT_TRUE(RecordInstallation(kNewerVersion, "C:\\Tools\\"));
     ASSERT_TRUE(StartSetup());
     HWND box = WaitForMessageBox(&setup);
     ASSERT_NE(nullptr, box);
-    EXPECT_TRUE(IsSetupBox(box, kNewer, IconInformation));
+    EXPECT_TRUE(IsSetupBox(box, SETUP_NEWER_TEXT, IconInformation));
     EXPECT_EQ(nullptr, FindWizard());
     PressButton(box, IDOK);
     EXPECT_EQ(0u, WaitForExit(&setup));
 
-    DWORD version = 0;
-    EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, kSetupKey, "Version", &version));
-    EXPECT_EQ(131u, version);
+    EXPECT_TRUE(RecordedVersionIs(kNewerVersion));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kOptionKey));
 }
 
-TEST_F(SetupStart, MissingInstallPathIsAReadError)
+TEST_F(SetupStart, UnreadableRecordEndsBeforeTheWizard)
 {
-    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kSetupKey, "Version", 129));
+    /* a relative folder would name one below the current directory, here
+       the media; nothing there is touched */
+    ASSERT_TRUE(MakeFreshFolder(media + "abc\\"));
+    ASSERT_TRUE(WriteFileBytes(media + "abc\\" + QV_README_FILE, "someone else's"));
+    ASSERT_TRUE(RecordInstallation(kThisVersion, "abc\\"));
     EXPECT_TRUE(EndsInReadError());
-}
-
-TEST_F(SetupStart, MissingVersionIsAReadError)
-{
-    ASSERT_TRUE(WriteString(HKEY_CURRENT_USER, kSetupKey, "InstallPath", "C:\\Tools\\"));
-    EXPECT_TRUE(EndsInReadError());
-}
-
-TEST_F(SetupStart, EmptySetupKeyIsAReadError)
-{
-    ASSERT_TRUE(CreateKey(HKEY_CURRENT_USER, kSetupKey));
-    EXPECT_TRUE(EndsInReadError());
-}
-
-TEST_F(SetupStart, OverlongInstallPathIsAReadError)
-{
-    RecordInstallation(129, "C:\\" + std::string(300, 'a') + "\\");
-    EXPECT_TRUE(EndsInReadError());
-}
-
-TEST_F(SetupStart, InstallPathOfExactly260BytesIsAReadError)
-{
-    /* 260 characters and the NUL: one byte too many for the buffer */
-    RecordInstallation(129, "C:\\" + std::string(256, 'a') + "\\");
-    EXPECT_TRUE(EndsInReadError());
-}
-
-TEST_F(SetupStart, InstallPathOf259BytesIsRead)
-{
-    RecordInstallation(129, "C:\\" + std::string(255, 'a') + "\\");
-    ASSERT_TRUE(StartSetup());
-    HWND wizard = WaitForWizard();
-    ASSERT_NE(nullptr, wizard);
-    EXPECT_EQ("Update", ControlText(wizard, 9827));
-}
-
-TEST_F(SetupStart, VersionOfTwoBytesIsAReadError)
-{
-    ASSERT_TRUE(WriteString(HKEY_CURRENT_USER, kSetupKey, "InstallPath", "C:\\Tools\\"));
-    WORD two = 130;
-    ASSERT_TRUE(WriteValue(HKEY_CURRENT_USER, kSetupKey, "Version", REG_BINARY, &two, 2));
-    EXPECT_TRUE(EndsInReadError());
-}
-
-TEST_F(SetupStart, VersionOfEightBytesIsAReadError)
-{
-    ASSERT_TRUE(WriteString(HKEY_CURRENT_USER, kSetupKey, "InstallPath", "C:\\Tools\\"));
-    ULONGLONG eight = 130;
-    ASSERT_TRUE(WriteValue(HKEY_CURRENT_USER, kSetupKey, "Version", REG_QWORD, &eight, 8));
-    EXPECT_TRUE(EndsInReadError());
-}
-
-TEST_F(SetupStart, EmptyInstallPathIsAReadError)
-{
-    RecordInstallation(129, "");
-    EXPECT_TRUE(EndsInReadError());
+    EXPECT_TRUE(FileExists(media + "abc\\" + QV_README_FILE));
 }
 
 } // namespace

@@ -69,6 +69,6 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
     ParseSetupSwitches(cursor, &switches);
     FUZZ_CHECK(switches.silent == 0 || switches.silent == 1);
     CheckSwitchValue(line, switches.hasFolder, switches.folder);
-    CheckSwitchValue(line, switches.hasLog, switches.log);
+    CheckSwitchValue(line, 1, switches.log);
     return 0;
 }

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <aclapi.h>
+
 #include <string.h>
 
 #include "../../common/text.h"
@@ -107,6 +109,30 @@ std::vector<std::string> FolderEntries(const std::string &folder)
     } while (FindNextFileA(search, &found));
     FindClose(search);
     return names;
+}
+
+long EveryoneAccess(const std::string &path)
+{
+    PSECURITY_DESCRIPTOR descriptor = NULL;
+    PACL dacl = NULL;
+    if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, NULL, NULL,
+                              &dacl, NULL, &descriptor) != ERROR_SUCCESS)
+        return -1;
+    BYTE everyone[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof(everyone);
+    long access = 0;
+    if (!CreateWellKnownSid(WinWorldSid, NULL, everyone, &size)) {
+        access = -1;
+    } else if (dacl != NULL) {
+        for (DWORD i = 0; i < dacl->AceCount; i++) {
+            ACCESS_ALLOWED_ACE *ace = NULL;
+            if (GetAce(dacl, i, (void **)&ace) && ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE &&
+                EqualSid(everyone, &ace->SidStart))
+                access |= (long)ace->Mask;
+        }
+    }
+    LocalFree(descriptor);
+    return access;
 }
 
 std::string TestRoot()

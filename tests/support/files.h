@@ -19,6 +19,11 @@ std::vector<std::string> FolderEntries(const std::string &folder);
 /* the path without its trailing backslash (by character) */
 std::string WithoutBackslash(const std::string &path);
 
+/* the access that the entries of path's DACL for Everyone allow (0 when
+   there is none; Wine reports a folder's DACL from its Unix mode, and
+   Everyone from the mode's "other" bits); -1 when it cannot be read */
+long EveryoneAccess(const std::string &path);
+
 /* the throw-away root of test folders, ending in a backslash */
 std::string TestRoot();
 

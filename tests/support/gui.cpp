@@ -200,3 +200,58 @@ int EditSelection(HWND dialog, int id, DWORD *start, DWORD *end)
     *end = HIWORD(result);
     return 1;
 }
+
+::testing::AssertionResult IsCentredOnScreen(HWND hwnd)
+{
+    RECT desktop, rect;
+    GetWindowRect(GetDesktopWindow(), &desktop);
+    GetWindowRect(hwnd, &rect);
+    int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    int x = (desktop.right - width) / 2, y = (desktop.bottom - height) / 2;
+    if (rect.left == x && rect.top == y)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "at " << rect.left << "," << rect.top
+                                         << " instead of " << x << "," << y;
+}
+
+static INT_PTR CALLBACK QuietDialogProc(HWND, UINT, WPARAM, LPARAM)
+{
+    return FALSE;
+}
+
+struct GeometryCheck {
+    HWND shown;
+    std::string wrong;
+};
+
+static BOOL CALLBACK CompareControl(HWND local, LPARAM lParam)
+{
+    GeometryCheck *check = (GeometryCheck *)lParam;
+    int id = GetDlgCtrlID(local);
+    RECT expected, actual = ControlRect(check->shown, id);
+    GetWindowRect(local, &expected);
+    MapWindowPoints(NULL, GetParent(local), (POINT *)&expected, 2);
+    if (!EqualRect(&expected, &actual))
+        check->wrong += " control " + std::to_string(id) + ";";
+    return TRUE;
+}
+
+::testing::AssertionResult HasTemplateGeometry(HWND shown, const char *templateName)
+{
+    HWND local = CreateDialogParamA(GetModuleHandleA(NULL), templateName, NULL,
+                                    QuietDialogProc, 0);
+    if (local == NULL)
+        return ::testing::AssertionFailure() << "no template " << templateName << " here";
+    RECT localRect, shownRect;
+    GetWindowRect(local, &localRect);
+    GetWindowRect(shown, &shownRect);
+    GeometryCheck check = {shown, std::string()};
+    if (localRect.right - localRect.left != shownRect.right - shownRect.left ||
+        localRect.bottom - localRect.top != shownRect.bottom - shownRect.top)
+        check.wrong += " its size;";
+    EnumChildWindows(local, CompareControl, (LPARAM)&check);
+    DestroyWindow(local);
+    if (check.wrong.empty())
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << templateName << " differs in" << check.wrong;
+}

@@ -9,6 +9,8 @@
 
 #include <string>
 
+#include <gtest/gtest.h>
+
 #include "process.h"
 
 /* a visible top-level dialog of the program that has control id */
@@ -47,5 +49,14 @@ void PressClose(HWND dialog);
 void PressKey(HWND dialog, int id, UINT virtualKey);
 /* an edit control's selection; 1 when the control answered */
 int EditSelection(HWND dialog, int id, DWORD *start, DWORD *end);
+
+/* the window stands centred on the whole screen, the desktop window's
+   rectangle: each offset halved with the division truncating toward
+   zero */
+::testing::AssertionResult IsCentredOnScreen(HWND hwnd);
+/* the shown dialog has the size, and each of its controls the place and
+   size, of the template of that name in this test program, mapped with
+   its dialog font here */
+::testing::AssertionResult HasTemplateGeometry(HWND shown, const char *templateName);
 
 #endif

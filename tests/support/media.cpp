@@ -11,22 +11,23 @@
 #include "files.h"
 #include "process.h"
 
-static const char *const kMediaNames[] = {
-    "Quorvane.ex_", "Quorvane.hl_", "Quorvane.cn_", "Readme.txt", "Setup.exe", "Helper.ex_",
-};
-
-static const char *const kInstalledNames[] = {
-    "Quorvane.exe", "Quorvane.hlp", "Quorvane.cnt", "Readme.txt", "Setup.exe", "Helper.exe",
-};
-
-const char *MediaName(int file)
+std::vector<const ProductFile *> MediaRows()
 {
-    return kMediaNames[file];
+    std::vector<const ProductFile *> rows;
+    for (const ProductFile &file : kProductFiles) {
+        if (file.mediaName != NULL)
+            rows.push_back(&file);
+    }
+    return rows;
 }
 
-const char *InstalledName(int file)
+const char *MediaNameOf(const char *name)
 {
-    return kInstalledNames[file];
+    for (const ProductFile *row : MediaRows()) {
+        if (strcmp(row->name, name) == 0)
+            return row->mediaName;
+    }
+    return "<not on the media>";
 }
 
 std::string MediaContent(const char *name)
@@ -39,22 +40,28 @@ std::string MediaContent(const char *name)
     return content;
 }
 
-int BuildMedia(const std::string &folder, unsigned omit)
+/* the built program a media file is, if it is one of ours */
+static std::string BuiltProgram(const ProductFile *row)
+{
+    if (strcmp(row->name, QV_SETUP_EXE) == 0 || strcmp(row->name, QV_HELPER_EXE) == 0)
+        return BinFile(row->name);
+    return std::string();
+}
+
+int BuildMedia(const std::string &folder, const char *omit)
 {
     if (!MakeFreshFolder(folder))
         return 0;
     std::string base = WithoutBackslash(folder) + "\\";
-    for (int i = 0; i < MediaFileCount; i++) {
-        if (omit & (1u << i))
+    for (const ProductFile *row : MediaRows()) {
+        if (omit != NULL && strcmp(omit, row->mediaName) == 0)
             continue;
-        std::string target = base + kMediaNames[i];
-        if (i == MediaSetup) {
-            if (!CopyFileA(BinFile("Setup.exe").c_str(), target.c_str(), FALSE))
+        std::string target = base + row->mediaName;
+        std::string program = BuiltProgram(row);
+        if (!program.empty()) {
+            if (!CopyFileA(program.c_str(), target.c_str(), FALSE))
                 return 0;
-        } else if (i == MediaHelper && FileExists(BinFile("Helper.exe"))) {
-            if (!CopyFileA(BinFile("Helper.exe").c_str(), target.c_str(), FALSE))
-                return 0;
-        } else if (!WriteFileBytes(target, MediaContent(kMediaNames[i]))) {
+        } else if (!WriteFileBytes(target, MediaContent(row->mediaName))) {
             return 0;
         }
     }

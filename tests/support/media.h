@@ -1,21 +1,25 @@
 /*
  * A setup media folder: the built Setup.exe and Helper.exe, and
- * placeholders of distinct bytes for the main program's files.
+ * placeholders of distinct bytes for the main program's files, under the
+ * names of the product-file table (setup/files.h).
  */
 #ifndef QUORVANE_TESTS_SUPPORT_MEDIA_H
 #define QUORVANE_TESTS_SUPPORT_MEDIA_H
 
 #include <string>
+#include <vector>
 
-enum MediaFile { MediaMain, MediaHelp, MediaContents, MediaReadme, MediaSetup, MediaHelper, MediaFileCount };
-const char *MediaName(int file);
-/* the name it is installed under, spelled here as the main program knows
-   it */
-const char *InstalledName(int file);
+#include "setup/files.h"
+
+/* the rows of the product-file table that the media carries, in order */
+std::vector<const ProductFile *> MediaRows();
+/* the media's name of the file installed as name */
+const char *MediaNameOf(const char *name);
 /* the placeholder bytes of a media file, with the bytes a text copy
    would spoil */
 std::string MediaContent(const char *name);
-/* a setup media folder; files in omit (bit per MediaFile) are left out */
-int BuildMedia(const std::string &folder, unsigned omit = 0);
+/* a setup media folder; the file of the media name omit (if any) is left
+   out */
+int BuildMedia(const std::string &folder, const char *omit = NULL);
 
 #endif

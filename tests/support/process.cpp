@@ -113,6 +113,14 @@ int IsRunning(const Program *program)
            WaitForSingleObject(program->process, 0) == WAIT_TIMEOUT;
 }
 
+::testing::AssertionResult EndedWith(DWORD code, DWORD expected)
+{
+    if (code == expected)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "exit code 0x" << std::hex << code
+                                         << ", expected 0x" << expected;
+}
+
 DWORD WaitForExit(Program *program, DWORD timeoutMs)
 {
     if (program->process == NULL)

@@ -12,6 +12,8 @@
 
 #include <string>
 
+#include <gtest/gtest.h>
+
 /* generous: under emulation a program may take seconds to show a window */
 extern const DWORD kWaitMs;
 
@@ -47,6 +49,8 @@ int StartProgramWide(Program *program, const std::wstring &exe,
    ended) */
 DWORD WaitForExit(Program *program, DWORD timeoutMs = kWaitMs);
 int IsRunning(const Program *program);
+/* the exit code a program chose, not one of a crash */
+::testing::AssertionResult EndedWith(DWORD code, DWORD expected);
 /* processes in the program's job, the program itself included */
 int JobProcessCount(const Program *program);
 /* a visible top-level window of a process the program started (in its

@@ -5,21 +5,7 @@
 
 #include <string.h>
 
-#include "../../common/names.h"
-
-const DwordValue kMainDefaults[3] = {
-    {"History", 0}, {"WindowTop", 0}, {"WindowLeft", 0},
-};
-
-const DwordValue kOptionDefaults[20] = {
-    {"IsCompareIC", 0}, {"IsPartOfKeyword", 0}, {"IsSearchAll", 1},
-    {"IsExplorerView", 0}, {"IsEndAfterOpen", 0}, {"UseAutoComplete", 1},
-    {"ShowExplorer", 1}, {"ShowSpecials", 1}, {"UseExtended", 1},
-    {"IsLastLocation", 0}, {"IsOnTop", 0}, {"ShowTrayIcon", 1},
-    {"UseActivateKey", 1}, {"UseActivateKeyToTop", 1}, {"UseActivateKeyMod", 0},
-    {"UseActivateKeyCode", 18}, {"IsModernButton", 1}, {"ShowMenuIcon", 1},
-    {"WindowSize", 0}, {"UseShellExtention", 0},
-};
+#include "contract.h"
 
 void DeleteKeyTree(HKEY root, const char *key)
 {
@@ -30,10 +16,9 @@ void DeleteKeyTree(HKEY root, const char *key)
 void ResetProductRegistry()
 {
     DeleteKeyTree(HKEY_CURRENT_USER, "Software\\Veskaro");
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, QV_UNINSTALL_KEY);
-    DeleteKeyTree(HKEY_CLASSES_ROOT, QV_VERB_KEY("*"));
-    DeleteKeyTree(HKEY_CLASSES_ROOT, QV_VERB_KEY("Directory"));
-    DeleteKeyTree(HKEY_CLASSES_ROOT, QV_VERB_KEY("Drive"));
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallKey);
+    for (const char *key : kVerbKeys)
+        DeleteKeyTree(HKEY_CLASSES_ROOT, key);
 }
 
 int ReadRaw(HKEY root, const char *key, const char *name, std::string *data,
@@ -110,6 +95,16 @@ int CreateKey(HKEY root, const char *key)
 {
     HKEY handle;
     if (RegCreateKeyExA(root, key, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &handle,
+                        NULL) != ERROR_SUCCESS)
+        return 0;
+    RegCloseKey(handle);
+    return 1;
+}
+
+int CreateVolatileKey(HKEY root, const char *key)
+{
+    HKEY handle;
+    if (RegCreateKeyExA(root, key, 0, NULL, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, NULL, &handle,
                         NULL) != ERROR_SUCCESS)
         return 0;
     RegCloseKey(handle);

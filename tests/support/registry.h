@@ -10,15 +10,6 @@
 #include <string>
 #include <vector>
 
-/* the main program's settings as Setup seeds them, spelled here as the
-   main program reads them */
-struct DwordValue {
-    const char *name;
-    DWORD value;
-};
-extern const DwordValue kMainDefaults[3];
-extern const DwordValue kOptionDefaults[20];
-
 /* no product keys, no uninstall entry, no verb keys */
 void ResetProductRegistry();
 int ReadDword(HKEY root, const char *key, const char *name, DWORD *value,
@@ -36,6 +27,9 @@ int WriteDword(HKEY root, const char *key, const char *name, DWORD value);
 int WriteString(HKEY root, const char *key, const char *name,
                 const std::string &text);
 int CreateKey(HKEY root, const char *key);
+/* a volatile key, gone at the next start of Windows: no lasting key can
+   be made below it, so a write of one fails for real */
+int CreateVolatileKey(HKEY root, const char *key);
 /* the key and everything below it */
 void DeleteKeyTree(HKEY root, const char *key);
 

@@ -2,6 +2,9 @@
  * After RestrictDllSearchPath a DLL planted in the current directory or
  * beside the program is no longer loaded by its bare name; system DLLs
  * still are. It changes the whole process, so it has a program of its own.
+ * And both programs restrict their own search before they show anything:
+ * a DLL planted beside them is not found by its bare name from inside
+ * them once their window is up.
  */
 #include <windows.h>
 
@@ -10,6 +13,9 @@
 #include <gtest/gtest.h>
 
 #include "common/dllsearch.h"
+#include "common/names.h"
+#include "helper/resource.h"
+#include "setup/resource.h"
 #include "tests/support/support.h"
 
 namespace {
@@ -45,6 +51,56 @@ TEST(DllSearch, PlantedDllsAreIgnoredAfterTheRestriction)
 
     SetCurrentDirectoryA(BinFolder().c_str());
     DeleteFileA(besideProgram.c_str());
+    DeleteTree(TestRoot());
+}
+
+/* LoadLibraryA(dll) run on a thread of the program: the module, or 0 when
+   the program's search does not find it */
+DWORD LoadInside(const Program *program, const std::string &dll)
+{
+    void *name = VirtualAllocEx(program->process, NULL, dll.size() + 1, MEM_COMMIT,
+                                PAGE_READWRITE);
+    if (name == NULL || !WriteProcessMemory(program->process, name, dll.c_str(),
+                                            dll.size() + 1, NULL))
+        return 0;
+    /* kernel32 sits at the same address in every process */
+    LPTHREAD_START_ROUTINE load = (LPTHREAD_START_ROUTINE)(void (*)(void))GetProcAddress(
+        GetModuleHandleA("kernel32.dll"), "LoadLibraryA");
+    HANDLE thread = CreateRemoteThread(program->process, NULL, 0, load, name, 0, NULL);
+    DWORD module = 0;
+    if (thread != NULL) {
+        if (WaitForSingleObject(thread, kWaitMs) == WAIT_OBJECT_0)
+            GetExitCodeThread(thread, &module);
+        CloseHandle(thread);
+    }
+    VirtualFreeEx(program->process, name, 0, MEM_RELEASE);
+    return module;
+}
+
+TEST(DllSearch, BothProgramsRestrictTheirOwnSearch)
+{
+    std::string folder = TestRoot() + "download\\";
+    ASSERT_TRUE(MakeFreshFolder(folder));
+    ASSERT_TRUE(CopyFileA(BinFile("qv_planted.dll").c_str(), (folder + "qvplanted.dll").c_str(),
+                          FALSE));
+    struct Row {
+        const char *exe, *arguments;
+        int control;
+    } programs[] = {
+        {QV_SETUP_EXE, "", IDC_PRODUCT_TITLE},
+        {QV_HELPER_EXE, "C:\\Data\\memo.txt", IDC_KEYWORD_EDIT},
+    };
+    for (const Row &row : programs) {
+        SCOPED_TRACE(row.exe);
+        ASSERT_TRUE(CopyFileA(BinFile(row.exe).c_str(), (folder + row.exe).c_str(), FALSE));
+        Program program;
+        ASSERT_TRUE(StartProgram(&program, folder + row.exe, row.arguments, folder.c_str()));
+        ASSERT_NE(nullptr, WaitForDialog(&program, row.control));
+        EXPECT_EQ(0u, LoadInside(&program, "qvplanted.dll")) << "a planted DLL was loaded";
+        /* the same DLL by its whole path: the remote load itself works */
+        EXPECT_NE(0u, LoadInside(&program, folder + "qvplanted.dll"));
+        EndProgram(&program);
+    }
     DeleteTree(TestRoot());
 }
 

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "helper/helper.h"
+#include "tests/support/contract.h"
 #include "tests/support/support.h"
 
 namespace {
@@ -18,7 +19,7 @@ TEST(HelperModuleFolder, IsTheModulePathCutAfterItsLastBackslash)
 {
     char folder[MAX_PATH];
     memset(folder, 'Z', sizeof(folder));
-    GetModuleFolder(folder);
+    GetModuleFolder(folder, sizeof(folder));
 
     /* the driver finds the same folder its own way */
     std::string expected = BinFolder();
@@ -72,7 +73,7 @@ protected:
     {
         folder = TestRoot() + "helper-unit\\";
         ASSERT_TRUE(MakeFreshFolder(folder));
-        file = folder + "!Default.kws";
+        file = folder + QV_KEYWORD_FILE;
         ASSERT_TRUE(WriteFileBytes(file, ""));
     }
     void TearDown() override
@@ -96,54 +97,48 @@ protected:
 TEST_F(HelperAppend, WritesKeywordTargetAndAnEmptyLine)
 {
     ASSERT_EQ(1, AppendRecordInFolder(folder.c_str(), "memo", "C:\\Data\\memo.txt"));
-    std::string expected = "memo\r\nC:\\Data\\memo.txt\r\n\r\n";
-    EXPECT_EQ(26u, expected.size());
-    EXPECT_EQ(expected, Content());
+    EXPECT_EQ(Record("memo", "C:\\Data\\memo.txt"), Content());
 }
 
 TEST_F(HelperAppend, RecordsFollowEachOtherAtTheEnd)
 {
-    ASSERT_TRUE(WriteFileBytes(file, "old\r\nC:\\old\r\n\r\n"));
+    ASSERT_TRUE(WriteFileBytes(file, Record("old", "C:\\old")));
     ASSERT_EQ(1, AppendRecordInFolder(folder.c_str(), "a", "C:\\A"));
     ASSERT_EQ(1, AppendRecordInFolder(folder.c_str(), "a", "C:\\A"));
-    EXPECT_EQ("old\r\nC:\\old\r\n\r\n"
-              "a\r\nC:\\A\r\n\r\n"
-              "a\r\nC:\\A\r\n\r\n",
-              Content());
+    EXPECT_EQ(Record("old", "C:\\old") + Record("a", "C:\\A") + Record("a", "C:\\A"), Content());
 }
 
 TEST_F(HelperAppend, ALastLineWithoutCrLfIsContinued)
 {
     ASSERT_TRUE(WriteFileBytes(file, "old\r\nC:\\old"));
     ASSERT_EQ(1, AppendRecordInFolder(folder.c_str(), "new", "D:\\"));
-    EXPECT_EQ("old\r\nC:\\oldnew\r\nD:\\\r\n\r\n", Content());
+    EXPECT_EQ("old\r\nC:\\old" + Record("new", "D:\\"), Content());
 }
 
 TEST_F(HelperAppend, EmptyKeywordAndDoubleByteTextAreWrittenAsGiven)
 {
     ASSERT_EQ(1, AppendRecordInFolder(folder.c_str(), "", "D:\\"));
     ASSERT_EQ(1, AppendRecordInFolder(folder.c_str(), " ソフト 表 ", "C:\\表\\能"));
-    EXPECT_EQ(std::string("\r\nD:\\\r\n\r\n") +
-                  " \x83\x5c\x83\x74\x83\x67 \x95\x5c \r\n"
-                  "C:\\\x95\x5c\\\x94\x5c\r\n\r\n",
+    EXPECT_EQ(Record("", "D:\\") +
+                  Record(" \x83\x5c\x83\x74\x83\x67 \x95\x5c ", "C:\\\x95\x5c\\\x94\x5c"),
               Content());
 }
 
 TEST_F(HelperAppend, LongestKeywordAndTargetAreWrittenWhole)
 {
-    std::string keyword(255, 'k');
+    std::string keyword(kKeywordMax, 'k');
     std::string target = "C:\\" + std::string(255, 't') + "\\x"; /* 260 bytes */
     target.erase(259);
     ASSERT_EQ(259u, target.size());
     ASSERT_EQ(1, AppendRecordInFolder(folder.c_str(), keyword.c_str(), target.c_str()));
-    EXPECT_EQ(keyword + "\r\n" + target + "\r\n\r\n", Content());
+    EXPECT_EQ(Record(keyword, target), Content());
 }
 
 TEST_F(HelperAppend, OverlongKeywordOrTargetWritesNothing)
 {
     ASSERT_TRUE(WriteFileBytes(file, "old\r\n"));
     std::string target260 = "C:\\" + std::string(257, 't');
-    std::string keyword256(256, 'k');
+    std::string keyword256(kKeywordMax + 1, 'k');
     EXPECT_EQ(0, AppendRecordInFolder(folder.c_str(), "k", target260.c_str()));
     EXPECT_EQ(0, AppendRecordInFolder(folder.c_str(), keyword256.c_str(), "C:\\"));
     EXPECT_EQ("old\r\n", Content());
@@ -185,14 +180,14 @@ TEST_F(HelperAppend, FolderUpTo247BytesFitsTheKeywordFilePath)
     ASSERT_EQ(248u, over.size());
     ASSERT_TRUE(MakeFreshFolder(fits));
     ASSERT_TRUE(MakeFreshFolder(over));
-    std::string fitsFile = fits + "!Default.kws";
+    std::string fitsFile = fits + QV_KEYWORD_FILE;
     ASSERT_TRUE(WriteFileBytes(fitsFile, ""));
     /* 260 bytes: only the wide functions take the path */
-    std::wstring overFile = Wide(over + "!Default.kws");
+    std::wstring overFile = Wide(over + QV_KEYWORD_FILE);
     ASSERT_TRUE(WriteWide(overFile, "old\r\n"));
 
     EXPECT_EQ(1, AppendRecordInFolder(fits.c_str(), "k", "C:\\t"));
-    EXPECT_EQ("k\r\nC:\\t\r\n\r\n", Content(fitsFile));
+    EXPECT_EQ(Record("k", "C:\\t"), Content(fitsFile));
     /* refused whole, rather than cut to some other file's name */
     EXPECT_EQ(0, AppendRecordInFolder(over.c_str(), "k", "C:\\t"));
     EXPECT_EQ("old\r\n", ReadWide(overFile));
@@ -226,20 +221,23 @@ TEST_F(HelperAppend, WaitsWhileAnotherHelperHoldsTheFile)
     AppendJob job = {folder.c_str(), CreateEventA(NULL, TRUE, FALSE, NULL), -1};
     HANDLE thread = CreateThread(NULL, 0, AppendThread, &job, 0, NULL);
     ASSERT_NE(nullptr, thread);
-    WaitForSingleObject(job.started, kWaitMs);
-    /* long enough for the first open to meet the held file; a short hold
-       is what another Helper's append looks like */
-    Sleep(300);
+    /* the append has met the held file once before the hold ends; a short
+       hold is what another Helper's append looks like */
+    DWORD start = GetTickCount();
+    while (KeywordFileWaits == 0 && WaitForSingleObject(thread, 0) == WAIT_TIMEOUT &&
+           GetTickCount() - start < kWaitMs)
+        Sleep(1);
+    EXPECT_NE(0, KeywordFileWaits) << "the append never met the held file";
     DWORD written = 0;
-    const char first[] = "first\r\nC:\\1\r\n\r\n";
-    ASSERT_TRUE(WriteFile(held, first, (DWORD)strlen(first), &written, NULL));
+    const std::string first = Record("first", "C:\\1");
+    ASSERT_TRUE(WriteFile(held, first.data(), (DWORD)first.size(), &written, NULL));
     CloseHandle(held);
 
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, kWaitMs));
     CloseHandle(thread);
     CloseHandle(job.started);
     EXPECT_EQ(1, job.result);
-    EXPECT_EQ("first\r\nC:\\1\r\n\r\nsecond\r\nC:\\2\r\n\r\n", Content());
+    EXPECT_EQ(first + Record("second", "C:\\2"), Content());
 }
 
 TEST_F(HelperAppend, GivesUpOnAFileHeldForGood)
@@ -305,15 +303,15 @@ TEST_F(HelperAppend, ARecordThatDoesNotFitOnTheDiskLeavesTheFileAsItWas)
         std::string full = drive + "full\\";
         ASSERT_TRUE(MakeFreshFolder(full));
         std::string old(c.size, 'o');
-        ASSERT_TRUE(WriteFileBytes(full + "!Default.kws", old));
+        ASSERT_TRUE(WriteFileBytes(full + QV_KEYWORD_FILE, old));
         ASSERT_TRUE(FillDrive(full));
         EXPECT_EQ(0, AppendRecordInFolder(full.c_str(), "memo", "C:\\Data\\memo.txt"));
-        EXPECT_TRUE(Content(full + "!Default.kws") == old) << "a partial record stayed";
+        EXPECT_TRUE(Content(full + QV_KEYWORD_FILE) == old) << "a partial record stayed";
 
         /* with room again the same append goes through */
         ASSERT_TRUE(DeleteFileA((full + "filler").c_str()));
         EXPECT_EQ(1, AppendRecordInFolder(full.c_str(), "memo", "C:\\Data\\memo.txt"));
-        EXPECT_TRUE(Content(full + "!Default.kws") == old + "memo\r\nC:\\Data\\memo.txt\r\n\r\n");
+        EXPECT_TRUE(Content(full + QV_KEYWORD_FILE) == old + Record("memo", "C:\\Data\\memo.txt"));
         DeleteTree(full);
     }
 }

@@ -1,9 +1,10 @@
 /*
  * Setup's registry layout against the real (Wine) registry: the settings
  * are seeded with their defaults but never overwritten, the installation
- * record is always rewritten, and the uninstall entry is written quoted.
- * And the permissions Setup gives an install folder it creates, read from
- * the descriptor it builds: Wine keeps no folder permissions to read back.
+ * record is read strictly and always rewritten, the mode follows it, and
+ * the uninstall entry is written quoted. And the permissions Setup gives
+ * an install folder it creates, read from the descriptor it builds: Wine
+ * keeps no folder permissions to read back.
  */
 #include <string.h>
 
@@ -15,22 +16,18 @@
 #include <gtest/gtest.h>
 
 #include "setup/setup.h"
+#include "setup/texts.h"
+#include "tests/support/contract.h"
 #include "tests/support/support.h"
 
 namespace {
-
-const char kMain[] = "Software\\Veskaro\\Quorvane\\Main";
-const char kOption[] = "Software\\Veskaro\\Quorvane\\Option";
-const char kSetup[] = "Software\\Veskaro\\Quorvane\\Setup";
-const char kUninstall[] =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Veskaro Quorvane";
 
 class Registry : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ResetProductRegistry();
-        strcpy(InstallPath, "C:\\Program Files\\Veskaro\\Quorvane\\");
+        strcpy(InstallPath, SETUP_DEFAULT_FOLDER);
     }
     void TearDown() override { ResetProductRegistry(); }
 };
@@ -47,71 +44,188 @@ protected:
     return ::testing::AssertionSuccess();
 }
 
-TEST_F(Registry, FreshSeedWritesEveryDefaultAndTheRecord)
+TEST_F(Registry, FreshSeedWritesEveryDefault)
 {
     SeedSettings();
     for (const DwordValue &e : kMainDefaults)
-        EXPECT_TRUE(HasDword(kMain, e.name, e.value));
+        EXPECT_TRUE(HasDword(kMainKey, e.name, e.value));
     for (const DwordValue &e : kOptionDefaults)
-        EXPECT_TRUE(HasDword(kOption, e.name, e.value));
+        EXPECT_TRUE(HasDword(kOptionKey, e.name, e.value));
 
     std::vector<std::string> names;
-    ValueNames(HKEY_CURRENT_USER, kMain, &names);
-    EXPECT_EQ(3u, names.size());
-    ValueNames(HKEY_CURRENT_USER, kOption, &names);
-    EXPECT_EQ(20u, names.size());
-
-    std::string data;
-    DWORD type = 0;
-    ASSERT_TRUE(ReadRaw(HKEY_CURRENT_USER, kSetup, "InstallPath", &data, &type));
-    EXPECT_EQ((DWORD)REG_SZ, type);
-    /* stored with its terminating NUL */
-    EXPECT_EQ(std::string("C:\\Program Files\\Veskaro\\Quorvane\\", 34) + '\0', data);
-    EXPECT_TRUE(HasDword(kSetup, "Version", 130));
-    ValueNames(HKEY_CURRENT_USER, kSetup, &names);
-    EXPECT_EQ(2u, names.size());
-    ValueNames(HKEY_CURRENT_USER, "Software\\Veskaro\\Quorvane", &names);
+    ValueNames(HKEY_CURRENT_USER, kMainKey, &names);
+    EXPECT_EQ(sizeof(kMainDefaults) / sizeof(kMainDefaults[0]), names.size());
+    ValueNames(HKEY_CURRENT_USER, kOptionKey, &names);
+    EXPECT_EQ(sizeof(kOptionDefaults) / sizeof(kOptionDefaults[0]), names.size());
+    ValueNames(HKEY_CURRENT_USER, kProductKey, &names);
     EXPECT_EQ(0u, names.size());
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSetupKey)) << "the record is written apart";
 }
 
 TEST_F(Registry, ExistingSettingsAreKeptWhateverTheirType)
 {
-    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kOption, "IsOnTop", 1));
-    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kOption, "UseActivateKeyCode", 65));
-    ASSERT_TRUE(WriteString(HKEY_CURRENT_USER, kOption, "ShowTrayIcon", "文字"));
-    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kMain, "WindowTop", 480));
+    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kOptionKey, "IsOnTop", 1));
+    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kOptionKey, "UseActivateKeyCode", 65));
+    ASSERT_TRUE(WriteString(HKEY_CURRENT_USER, kOptionKey, "ShowTrayIcon", "文字"));
+    ASSERT_TRUE(WriteValue(HKEY_CURRENT_USER, kMainKey, "History", REG_BINARY, "\x01\x02", 2));
+    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kMainKey, "WindowTop", 480));
 
     SeedSettings();
 
-    EXPECT_TRUE(HasDword(kOption, "IsOnTop", 1));
-    EXPECT_TRUE(HasDword(kOption, "UseActivateKeyCode", 65));
-    EXPECT_TRUE(HasDword(kMain, "WindowTop", 480));
-    std::string text;
-    EXPECT_TRUE(ReadString(HKEY_CURRENT_USER, kOption, "ShowTrayIcon", &text));
-    EXPECT_EQ(std::string("文字") + '\0', text);
+    EXPECT_TRUE(HasDword(kOptionKey, "IsOnTop", 1));
+    EXPECT_TRUE(HasDword(kOptionKey, "UseActivateKeyCode", 65));
+    EXPECT_TRUE(HasDword(kMainKey, "WindowTop", 480));
+    std::string data;
+    DWORD type = 0;
+    EXPECT_TRUE(ReadRaw(HKEY_CURRENT_USER, kOptionKey, "ShowTrayIcon", &data, &type));
+    EXPECT_EQ(std::string("文字") + '\0', data);
+    EXPECT_EQ((DWORD)REG_SZ, type);
+    EXPECT_TRUE(ReadRaw(HKEY_CURRENT_USER, kMainKey, "History", &data, &type));
+    EXPECT_EQ(std::string("\x01\x02", 2), data);
+    EXPECT_EQ((DWORD)REG_BINARY, type);
     /* the missing ones were added */
-    EXPECT_TRUE(HasDword(kOption, "IsSearchAll", 1));
-    EXPECT_TRUE(HasDword(kOption, "UseShellExtention", 0));
-    EXPECT_TRUE(HasDword(kMain, "History", 0));
+    EXPECT_TRUE(HasDword(kOptionKey, "IsSearchAll", 1));
+    EXPECT_TRUE(HasDword(kOptionKey, "UseShellExtention", 0));
+    EXPECT_TRUE(HasDword(kMainKey, "WindowLeft", 0));
 }
 
-TEST_F(Registry, InstallationRecordIsAlwaysRewritten)
+TEST_F(Registry, InstallationRecordIsAlwaysRewrittenWithItsNul)
 {
-    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kSetup, "Version", 129));
-    ASSERT_TRUE(WriteString(HKEY_CURRENT_USER, kSetup, "InstallPath", "D:\\Old\\"));
+    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kSetupKey, kVersionValue, QV_VERSION_NUMBER - 1));
+    ASSERT_TRUE(WriteString(HKEY_CURRENT_USER, kSetupKey, kInstallPathValue, "D:\\Old\\"));
     strcpy(InstallPath, "D:\\表\\");
-    SeedSettings();
-    EXPECT_TRUE(HasDword(kSetup, "Version", 130));
+    WriteInstallationRecord();
+    EXPECT_TRUE(HasDword(kSetupKey, kVersionValue, QV_VERSION_NUMBER));
+    std::string data;
+    DWORD type = 0;
+    ASSERT_TRUE(ReadRaw(HKEY_CURRENT_USER, kSetupKey, kInstallPathValue, &data, &type));
+    EXPECT_EQ((DWORD)REG_SZ, type);
+    EXPECT_EQ(std::string("D:\\表\\") + '\0', data);
+    std::vector<std::string> names;
+    ValueNames(HKEY_CURRENT_USER, kSetupKey, &names);
+    EXPECT_EQ(2u, names.size());
+}
+
+/* a record under HKEY_CURRENT_USER\kSetupKey as other programs may have
+   left it: a value is written only where its type is not REG_NONE */
+struct RecordRow {
+    const char *what;
+    DWORD versionType;
+    std::string version;
+    DWORD pathType;
     std::string path;
-    EXPECT_TRUE(ReadString(HKEY_CURRENT_USER, kSetup, "InstallPath", &path));
-    EXPECT_EQ(std::string("D:\\表\\") + '\0', path);
+};
+
+std::string Bytes(DWORD value)
+{
+    return std::string((const char *)&value, 4);
+}
+
+std::string Text(const std::string &text)
+{
+    return text + '\0';
+}
+
+::testing::AssertionResult WriteRecord(const RecordRow &row)
+{
+    DeleteKeyTree(HKEY_CURRENT_USER, kSetupKey);
+    if (!CreateKey(HKEY_CURRENT_USER, kSetupKey) ||
+        (row.versionType != REG_NONE &&
+         !WriteValue(HKEY_CURRENT_USER, kSetupKey, kVersionValue, row.versionType,
+                     row.version.data(), (DWORD)row.version.size())) ||
+        (row.pathType != REG_NONE &&
+         !WriteValue(HKEY_CURRENT_USER, kSetupKey, kInstallPathValue, row.pathType,
+                     row.path.data(), (DWORD)row.path.size())))
+        return ::testing::AssertionFailure() << "the record cannot be laid out";
+    return ::testing::AssertionSuccess();
+}
+
+TEST_F(Registry, AnyRecordOtherThanAVersionAndAnAbsoluteFolderIsUnreadable)
+{
+    const std::string version = Bytes(QV_VERSION_NUMBER);
+    const std::string tools = Text("C:\\Tools\\");
+    const RecordRow rows[] = {
+        {"an empty key", REG_NONE, "", REG_NONE, ""},
+        {"no InstallPath", REG_DWORD, version, REG_NONE, ""},
+        {"no Version", REG_NONE, "", REG_SZ, tools},
+        {"a Version of 2 bytes", REG_BINARY, std::string("\x82\0", 2), REG_SZ, tools},
+        {"a Version of 8 bytes", REG_QWORD, version + Bytes(0), REG_SZ, tools},
+        {"a string Version of 3 bytes", REG_SZ, Text("12"), REG_SZ, tools},
+        {"an empty InstallPath", REG_DWORD, version, REG_SZ, Text("")},
+        {"an InstallPath of another type", REG_DWORD, version, REG_DWORD, Bytes(0x5C3A43)},
+        /* 260 characters and the NUL: one byte too many for the buffer */
+        {"an InstallPath of 260 bytes", REG_DWORD, version, REG_SZ,
+         Text("C:\\" + std::string(256, 'a') + "\\")},
+        {"an InstallPath of 304 bytes", REG_DWORD, version, REG_SZ,
+         Text("C:\\" + std::string(300, 'a') + "\\")},
+        /* relative, device and long-path forms */
+        {"a relative folder", REG_DWORD, version, REG_SZ, Text("abc\\")},
+        {"a drive-relative folder", REG_DWORD, version, REG_SZ, Text("D:abc\\")},
+        {"a rooted folder", REG_DWORD, version, REG_SZ, Text("\\abc\\")},
+        {"a long path", REG_DWORD, version, REG_SZ, Text("\\\\?\\C:\\abc\\")},
+        {"a device path", REG_DWORD, version, REG_SZ, Text("\\\\.\\C:\\abc\\")},
+    };
+    for (const RecordRow &row : rows) {
+        SCOPED_TRACE(row.what);
+        ASSERT_TRUE(WriteRecord(row));
+        LONG recorded = 0;
+        char folder[MAX_PATH];
+        memset(folder, 'Z', sizeof(folder));
+        EXPECT_EQ(RecordUnreadable, ReadInstallationRecord(HKEY_CURRENT_USER, kSetupKey, &recorded,
+                                                           folder, sizeof(folder)));
+        EXPECT_STREQ("", folder);
+    }
+}
+
+TEST_F(Registry, ARecordDecidesTheMode)
+{
+    const std::string tools = Text("C:\\Tools");
+    const std::string longest = "C:\\" + std::string(255, 'a') + "\\";
+    const DWORD older = QV_VERSION_NUMBER - 1;
+    struct Row {
+        RecordRow record;
+        SetupModeKind mode;
+        /* with its backslash, whether it was recorded so or not */
+        std::string folder;
+    } rows[] = {
+        {{"an older version", REG_DWORD, Bytes(older), REG_SZ, tools}, Update, "C:\\Tools\\"},
+        {{"-1", REG_DWORD, Bytes(0xFFFFFFFF), REG_SZ, tools}, Update, "C:\\Tools\\"},
+        {{"0", REG_DWORD, Bytes(0), REG_SZ, tools}, Update, "C:\\Tools\\"},
+        {{"this version", REG_DWORD, Bytes(QV_VERSION_NUMBER), REG_SZ, tools}, Uninstall,
+         "C:\\Tools\\"},
+        {{"a newer version", REG_DWORD, Bytes(QV_VERSION_NUMBER + 1), REG_SZ, tools},
+         NewerInstalled, "C:\\Tools\\"},
+        /* four bytes of any type are a version: three digits and a NUL
+           are a number far above any version */
+        {{"a string of 4 bytes", REG_SZ, Text("200"), REG_SZ, tools}, NewerInstalled,
+         "C:\\Tools\\"},
+        {{"the longest InstallPath", REG_DWORD, Bytes(older), REG_SZ, Text(longest)}, Update,
+         longest},
+        {{"an InstallPath without its NUL", REG_DWORD, Bytes(older), REG_SZ, "C:\\Tools"}, Update,
+         "C:\\Tools\\"},
+        {{"an expandable InstallPath", REG_DWORD, Bytes(older), REG_EXPAND_SZ, tools}, Update,
+         "C:\\Tools\\"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.record.what);
+        ASSERT_TRUE(WriteRecord(row.record));
+        SetupMode = Install;
+        InstallPath[0] = '\0';
+        DecideSetupMode();
+        EXPECT_EQ(row.mode, SetupMode);
+        EXPECT_EQ(row.folder, std::string(InstallPath));
+    }
+
+    DeleteKeyTree(HKEY_CURRENT_USER, kSetupKey);
+    DecideSetupMode();
+    EXPECT_EQ(Install, SetupMode);
 }
 
 TEST_F(Registry, ValueHelpers)
 {
-    ASSERT_TRUE(CreateKey(HKEY_CURRENT_USER, kMain));
+    ASSERT_TRUE(CreateKey(HKEY_CURRENT_USER, kMainKey));
     HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, kMain, 0,
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, kMainKey, 0,
                                            KEY_QUERY_VALUE | KEY_SET_VALUE, &key));
     EXPECT_FALSE(ValueExists(key, "History"));
     EXPECT_TRUE(SetDwordValue(key, "History", 0xFFFFFFFF));
@@ -122,51 +236,50 @@ TEST_F(Registry, ValueHelpers)
 
     std::string data;
     DWORD type = 0;
-    ASSERT_TRUE(ReadRaw(HKEY_CURRENT_USER, kMain, "History", &data, &type));
+    ASSERT_TRUE(ReadRaw(HKEY_CURRENT_USER, kMainKey, "History", &data, &type));
     EXPECT_EQ((DWORD)REG_DWORD, type);
     EXPECT_EQ(std::string("\xff\xff\xff\xff", 4), data);
-    ASSERT_TRUE(ReadRaw(HKEY_CURRENT_USER, kMain, "Text", &data, &type));
+    ASSERT_TRUE(ReadRaw(HKEY_CURRENT_USER, kMainKey, "Text", &data, &type));
     EXPECT_EQ(std::string(1, '\0'), data);
 }
 
 TEST_F(Registry, UninstallEntryIsQuotedAndGoesAway)
 {
+    const std::string program = std::string(SETUP_DEFAULT_FOLDER) + QV_SETUP_EXE;
     RegisterUninstallEntry();
-    std::string name, command;
-    ASSERT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kUninstall, "DisplayName", &name));
-    EXPECT_EQ(std::string("Veskaro Quorvane") + '\0', name);
-    ASSERT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString", &command));
-    EXPECT_EQ(std::string("\"C:\\Program Files\\Veskaro\\Quorvane\\Setup.exe\"") + '\0',
-              command);
-    /* what deployment tools run */
-    ASSERT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kUninstall, "QuietUninstallString", &command));
-    EXPECT_EQ(std::string("\"C:\\Program Files\\Veskaro\\Quorvane\\Setup.exe\" /S /UNINSTALL") +
-                  '\0',
-              command);
-
-    /* what Programs and Features shows */
-    std::string text;
-    ASSERT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kUninstall, "DisplayIcon", &text));
-    EXPECT_EQ(std::string("C:\\Program Files\\Veskaro\\Quorvane\\Setup.exe") + '\0', text);
-    ASSERT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kUninstall, "DisplayVersion", &text));
-    EXPECT_EQ(std::string("1.30") + '\0', text);
-    ASSERT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kUninstall, "Publisher", &text));
-    EXPECT_EQ(std::string("Veskaro") + '\0', text);
-    ASSERT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kUninstall, "InstallLocation", &text));
-    EXPECT_EQ(std::string("C:\\Program Files\\Veskaro\\Quorvane\\") + '\0', text);
-    DWORD value = 0, type = 0;
-    ASSERT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, kUninstall, "NoModify", &value, &type));
-    EXPECT_EQ(1u, value);
-    EXPECT_EQ((DWORD)REG_DWORD, type);
-    ASSERT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, kUninstall, "NoRepair", &value, &type));
-    EXPECT_EQ(1u, value);
-    EXPECT_EQ((DWORD)REG_DWORD, type);
+    struct Row {
+        const char *name;
+        std::string text;
+    } strings[] = {
+        {"DisplayName", QV_DISPLAY_NAME},
+        /* quoted: a folder with spaces must not start C:\Program.exe */
+        {"UninstallString", "\"" + program + "\""},
+        /* what deployment tools run */
+        {"QuietUninstallString", "\"" + program + "\" /S /UNINSTALL"},
+        /* what Programs and Features shows */
+        {"DisplayIcon", program},
+        {"DisplayVersion", QV_VERSION_TEXT},
+        {"Publisher", QV_MAKER_NAME},
+        {"InstallLocation", SETUP_DEFAULT_FOLDER},
+    };
+    for (const Row &row : strings) {
+        SCOPED_TRACE(row.name);
+        std::string text;
+        ASSERT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, row.name, &text));
+        EXPECT_EQ(row.text + '\0', text);
+    }
+    for (const char *name : {"NoModify", "NoRepair"}) {
+        DWORD value = 0, type = 0;
+        ASSERT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, kUninstallKey, name, &value, &type));
+        EXPECT_EQ(1u, value);
+        EXPECT_EQ((DWORD)REG_DWORD, type);
+    }
     std::vector<std::string> names;
-    ValueNames(HKEY_LOCAL_MACHINE, kUninstall, &names);
-    EXPECT_EQ(9u, names.size());
+    ValueNames(HKEY_LOCAL_MACHINE, kUninstallKey, &names);
+    EXPECT_EQ(sizeof(strings) / sizeof(strings[0]) + 2, names.size());
 
     DeleteUninstallEntry();
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     DeleteUninstallEntry(); /* a second time is no failure */
 }
 
@@ -176,14 +289,14 @@ TEST_F(Registry, UninstallEntryIsSkippedWhenTheCommandCannotBeNamed)
     std::string folder = "C:\\" + std::string(247, 'a') + "\\";
     strcpy(InstallPath, folder.c_str());
     RegisterUninstallEntry();
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 
     folder = "C:\\" + std::string(246, 'a') + "\\";  /* 250 + 9 = 259 */
     strcpy(InstallPath, folder.c_str());
     RegisterUninstallEntry();
     std::string command;
-    ASSERT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString", &command));
-    EXPECT_EQ("\"" + folder + "Setup.exe\"" + '\0', command);
+    ASSERT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", &command));
+    EXPECT_EQ("\"" + folder + QV_SETUP_EXE + "\"" + '\0', command);
 }
 
 TEST(InstallFolderSecurity, IsProtectedAndGrantsExactlySystemAdministratorsAndUsers)

@@ -354,22 +354,21 @@ TEST(SetupSwitches, AreReadInAnyOrderAndCaseWithTheFolderLast)
         const char *arguments;
         int silent, uninstall, help, hasFolder;
         const char *folder;
-        int hasLog;
         const char *log;
     } rows[] = {
-        {"", 0, 0, 0, 0, "", 0, ""},
-        {" /S ", 1, 0, 0, 0, "", 0, ""},
-        {"/s /uninstall", 1, 1, 0, 0, "", 0, ""},
-        {"/UnInstall\t/S", 1, 1, 0, 0, "", 0, ""},
-        {"/S /? /UNINSTALL", 1, 1, 1, 0, "", 0, ""},
-        {"/SILENT /Sx /UNINSTALLER S /", 0, 0, 0, 0, "", 0, ""},
-        {"/S /D=C:\\Program Files\\" SOFUTO " " HYO "  ", 1, 0, 0, 1, "C:\\Program Files\\" SOFUTO " " HYO, 0, ""},
-        {"/S /d=\"C:\\My Apps\\\"", 1, 0, 0, 1, "C:\\My Apps\\", 0, ""},
-        {"/D=C:\\x /S", 0, 0, 0, 1, "C:\\x /S", 0, ""},
-        {"/S /D=", 1, 0, 0, 1, "", 0, ""},
-        {"/log=C:\\setup.log /S", 1, 0, 0, 0, "", 1, "C:\\setup.log"},
-        {"/LOG=\"C:\\my logs\\" HYO ".log\" /S", 1, 0, 0, 0, "", 1, "C:\\my logs\\" HYO ".log"},
-        {"/LOG=\"C:\\unclosed /S", 0, 0, 0, 0, "", 1, "C:\\unclosed /S"},
+        {"", 0, 0, 0, 0, "", ""},
+        {" /S ", 1, 0, 0, 0, "", ""},
+        {"/s /uninstall", 1, 1, 0, 0, "", ""},
+        {"/UnInstall\t/S", 1, 1, 0, 0, "", ""},
+        {"/S /? /UNINSTALL", 1, 1, 1, 0, "", ""},
+        {"/SILENT /Sx /UNINSTALLER S /", 0, 0, 0, 0, "", ""},
+        {"/S /D=C:\\Program Files\\" SOFUTO " " HYO "  ", 1, 0, 0, 1, "C:\\Program Files\\" SOFUTO " " HYO, ""},
+        {"/S /d=\"C:\\My Apps\\\"", 1, 0, 0, 1, "C:\\My Apps\\", ""},
+        {"/D=C:\\x /S", 0, 0, 0, 1, "C:\\x /S", ""},
+        {"/S /D=", 1, 0, 0, 1, "", ""},
+        {"/log=C:\\setup.log /S", 1, 0, 0, 0, "", "C:\\setup.log"},
+        {"/LOG=\"C:\\my logs\\" HYO ".log\" /S", 1, 0, 0, 0, "", "C:\\my logs\\" HYO ".log"},
+        {"/LOG=\"C:\\unclosed /S", 0, 0, 0, 0, "", "C:\\unclosed /S"},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.arguments);
@@ -381,7 +380,6 @@ TEST(SetupSwitches, AreReadInAnyOrderAndCaseWithTheFolderLast)
         EXPECT_EQ(row.help, s.help);
         EXPECT_EQ(row.hasFolder, s.hasFolder);
         EXPECT_STREQ(row.folder, s.folder);
-        EXPECT_EQ(row.hasLog, s.hasLog);
         EXPECT_STREQ(row.log, s.log);
     }
 }
@@ -394,7 +392,7 @@ TEST(SetupSwitches, ValuesThatDoNotFitAreEmpty)
     EXPECT_EQ(259u, strlen(s.folder));
     std::string over = "/LOG=C:\\" + std::string(257, 'l') + " /S /D=C:\\" + std::string(257, 'f');
     ParseSetupSwitches(over.c_str(), &s);
-    EXPECT_TRUE(s.silent && s.hasLog && s.hasFolder);
+    EXPECT_TRUE(s.silent && s.hasFolder);
     EXPECT_STREQ("", s.log);
     EXPECT_STREQ("", s.folder);
 }
