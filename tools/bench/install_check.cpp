@@ -35,11 +35,11 @@ void CheckString(std::vector<std::string> *out, HKEY root, const char *rootName,
 std::vector<std::string> InstallDifferences(const std::string &media, const std::string &folder)
 {
     std::vector<std::string> out;
-    for (int i = 0; i < MediaFileCount; i++) {
+    for (const ProductFile *row : MediaRows()) {
         std::string source, copy;
-        if (!ReadFileBytes(media + MediaName(i), &source) ||
-            !ReadFileBytes(folder + InstalledName(i), &copy) || copy != source)
-            out.push_back(std::string(InstalledName(i)) + " is not a copy of " + MediaName(i));
+        if (!ReadFileBytes(media + row->mediaName, &source) ||
+            !ReadFileBytes(folder + row->name, &copy) || copy != source)
+            out.push_back(std::string(row->name) + " is not a copy of " + row->mediaName);
     }
     const char *const dataFiles[] = {QV_SETTINGS_FILE, QV_KEYWORD_FILE};
     for (const char *name : dataFiles) {
@@ -53,7 +53,7 @@ std::vector<std::string> InstallDifferences(const std::string &media, const std:
     for (const DwordValue &value : kOptionDefaults)
         CheckDword(&out, HKEY_CURRENT_USER, "HKCU", QV_OPTION_KEY, value.name, value.value);
     CheckString(&out, HKEY_CURRENT_USER, "HKCU", QV_SETUP_KEY, "InstallPath", folder);
-    CheckDword(&out, HKEY_CURRENT_USER, "HKCU", QV_SETUP_KEY, "Version", QV_VERSION_NUMBER);
+    CheckDword(&out, HKEY_CURRENT_USER, "HKCU", QV_SETUP_KEY, QV_VERSION_VALUE, QV_VERSION_NUMBER);
 
     std::string program = folder + QV_SETUP_EXE;
     std::string quoted = "\"" + program + "\"";

@@ -5,7 +5,7 @@
  * machine's drift spreads over all three; and each one's peak working
  * set.
  *
- * Given the peer installer (tests/bench/peer.nsi: an NSIS installer that
+ * Given the peer installer (tools/bench/peer.nsi: an NSIS installer that
  * does the job of Setup's install), Setup is also measured against it, in
  * the same turns: the size of each setup program, the time from start to
  * its first window, and a silent install of the whole product
@@ -351,7 +351,7 @@ int main(int argc, char **argv)
         const Subject &ours = subjects[1];
         const Subject &peer = subjects[3];
         printf("\n");
-        printf("Setup against the NSIS peer (tests/bench/peer.nsi), medians of %d runs each, "
+        printf("Setup against the NSIS peer (tools/bench/peer.nsi), medians of %d runs each, "
                "in turns\n", repetitions);
         printf("%-36s %10s %10s %10s\n", "", "Setup", "peer", "Setup/peer");
         PrintComparison("setup program size (bytes)", (double)FileSize(ours.exe),

@@ -16,12 +16,16 @@
 #include <vector>
 
 #include "common/names.h"
+#include "helper/resource.h"
+#include "setup/resource.h"
+#include "setup/texts.h"
+#include "version.h"
 #include "tests/support/support.h"
 
 namespace {
 
-const char kInstallFolder[] = "C:\\Program Files\\Veskaro\\Quorvane\\";
-const int kFolderEdit = 9821, kTitle = 9826, kKeywordBox = 9821;
+const char kInstallFolder[] = SETUP_DEFAULT_FOLDER;
+const int kFolderEdit = IDC_FOLDER_EDIT, kTitle = IDC_PRODUCT_TITLE, kKeywordBox = IDC_KEYWORD_EDIT;
 
 std::string g_media;
 std::string g_index; /* the index page, UTF-8 */
@@ -79,9 +83,9 @@ void Summary()
     std::string text = "```\n";
     std::string path, data;
     DWORD value = 0, type = 0;
-    if (ReadString(HKEY_CURRENT_USER, QV_SETUP_KEY, "InstallPath", &path))
+    if (ReadString(HKEY_CURRENT_USER, QV_SETUP_KEY, QV_INSTALL_PATH_VALUE, &path))
         text += "HKCU\\" QV_SETUP_KEY "\\InstallPath = " + std::string(path.c_str()) + "\n";
-    if (ReadDword(HKEY_CURRENT_USER, QV_SETUP_KEY, "Version", &value))
+    if (ReadDword(HKEY_CURRENT_USER, QV_SETUP_KEY, QV_VERSION_VALUE, &value))
         text += "HKCU\\" QV_SETUP_KEY "\\Version = " + std::to_string(value) + "\n";
     if (!KeyExists(HKEY_CURRENT_USER, QV_PRODUCT_KEY))
         text += "HKCU\\" QV_PRODUCT_KEY ": (none)\n";
@@ -170,7 +174,7 @@ void Install()
     WaitForControlShown(wizard, kFolderEdit);
     Shot(wizard, "02-wizard-folder", "セットアップ先フォルダのページ");
 
-    PressButton(wizard, 9825);
+    PressButton(wizard, IDC_BROWSE);
     HWND browser = WaitForOtherDialog(&setup, wizard, IDOK);
     Shot(browser, "03-folder-browser", "参照(&B)... のフォルダ選択");
     if (browser != NULL) {
@@ -284,8 +288,9 @@ void AssignKeyword(Program *main)
 
 void Update()
 {
-    Step("4. アップデート (バージョン 129 が記録されているとき)");
-    WriteDword(HKEY_CURRENT_USER, QV_SETUP_KEY, "Version", 129);
+    Step("4. アップデート (バージョン " + std::to_string(QV_VERSION_NUMBER - 1) +
+         " が記録されているとき)");
+    WriteDword(HKEY_CURRENT_USER, QV_SETUP_KEY, QV_VERSION_VALUE, QV_VERSION_NUMBER - 1);
     Program setup;
     if (!StartSetupFromMedia(&setup))
         return;
@@ -335,14 +340,14 @@ void OtherBoxes()
 {
     Step("6. そのほかのメッセージ");
     Program setup;
-    WriteDword(HKEY_CURRENT_USER, QV_SETUP_KEY, "Version", 131);
-    WriteString(HKEY_CURRENT_USER, QV_SETUP_KEY, "InstallPath", kInstallFolder);
+    WriteDword(HKEY_CURRENT_USER, QV_SETUP_KEY, QV_VERSION_VALUE, QV_VERSION_NUMBER + 1);
+    WriteString(HKEY_CURRENT_USER, QV_SETUP_KEY, QV_INSTALL_PATH_VALUE, kInstallFolder);
     if (StartSetupFromMedia(&setup)) {
         Answer(WaitBox(&setup, "20-box-newer", "より新しいバージョンが記録されているとき"), IDOK);
         ExpectExit(&setup, 0);
     }
     ResetProductRegistry();
-    WriteDword(HKEY_CURRENT_USER, QV_SETUP_KEY, "Version", 129);
+    WriteDword(HKEY_CURRENT_USER, QV_SETUP_KEY, QV_VERSION_VALUE, QV_VERSION_NUMBER - 1);
     if (StartSetupFromMedia(&setup)) {
         Answer(WaitBox(&setup, "21-box-registry-error", "インストールの記録が読めないとき"), IDOK);
         ExpectExit(&setup, (DWORD)-1);
@@ -403,6 +408,24 @@ void HighDpi()
     DeleteTree(TestRoot());
 }
 
+/* the index page, read back: a Markdown viewer shows it only when every
+   byte of it is UTF-8 */
+int WriteIndex(const std::string &path)
+{
+    if (!WriteFileBytes(path, g_index)) {
+        fprintf(stderr, "walkthrough: %s cannot be written\n", path.c_str());
+        return 0;
+    }
+    std::string back;
+    if (!ReadFileBytes(path, &back) || back != g_index ||
+        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, back.data(), (int)back.size(), NULL,
+                            0) == 0) {
+        fprintf(stderr, "walkthrough: %s is not the UTF-8 index it should be\n", path.c_str());
+        return 0;
+    }
+    return 1;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -422,10 +445,12 @@ int main(int argc, char **argv)
     MakeFreshFolder("C:\\Data\\Projects");
     WriteFileBytes("C:\\Data\\メモ.txt", "メモ\r\n");
 
-    g_index = "# Quorvane Setup と Helper のウォークスルー\n\n"
-              "デモ用メディア (build/media) から、インストール、本体 (代役) の起動、"
-              "キーワードの割り当て、アップデート、アンインストールを Wine 上で実行した記録です。"
-              "本体 Quorvane.exe はこのリポジトリに含まれないため、境界の動作だけを持つ代役を使っています。\n";
+    /* the literals are code page 932, the index UTF-8 throughout */
+    g_index = Utf8("# Quorvane Setup と Helper のウォークスルー\n\n"
+                   "デモ用メディア (build/media) から、インストール、本体 (代役) の起動、"
+                   "キーワードの割り当て、アップデート、アンインストールを Wine 上で実行した記録です。"
+                   "本体 Quorvane.exe はこのリポジトリに含まれないため、"
+                   "境界の動作だけを持つ代役を使っています。\n");
     Install();
     Program main;
     RunBesideMainProgram(&main);
@@ -439,14 +464,7 @@ int main(int argc, char **argv)
                          : "結果: 問題が " + std::to_string(g_problems) + " 件ありました。");
     char folder[MAX_PATH];
     DWORD n = GetEnvironmentVariableA("QV_SHOTS", folder, sizeof(folder));
-    if (n > 0 && n < sizeof(folder)) {
-        HANDLE file = CreateFileA((std::string(folder) + "\\index.md").c_str(), GENERIC_WRITE, 0,
-                                  NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-        DWORD written = 0;
-        if (file != INVALID_HANDLE_VALUE) {
-            WriteFile(file, g_index.data(), (DWORD)g_index.size(), &written, NULL);
-            CloseHandle(file);
-        }
-    }
+    if (n > 0 && n < sizeof(folder) && !WriteIndex(std::string(folder) + "\\index.md"))
+        return 1;
     return g_problems == 0 ? 0 : 1;
 }
