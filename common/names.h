@@ -35,7 +35,9 @@
 /* the user's keyword records, beside Helper.exe */
 #define QV_KEYWORD_FILE "!Default.kws"
 
-/* settings of the main program, seeded by Setup (under HKEY_CURRENT_USER) */
+/* settings of the main program, seeded by Setup, and the installation
+   record that earlier Setups wrote and this one still keeps (under
+   HKEY_CURRENT_USER) */
 #define QV_PRODUCT_KEY "Software\\Veskaro\\Quorvane"
 #define QV_MAIN_KEY QV_PRODUCT_KEY "\\Main"
 #define QV_OPTION_KEY QV_PRODUCT_KEY "\\Option"
@@ -44,6 +46,13 @@
    and the version of the Setup that wrote it (130 for 1.30) */
 #define QV_INSTALL_PATH_VALUE "InstallPath"
 #define QV_VERSION_VALUE "Version"
+
+/* the installation record of the whole machine (under
+   HKEY_LOCAL_MACHINE, which only administrators may change), and the
+   maker's key above the product's there */
+#define QV_MACHINE_MAKER_KEY "SOFTWARE\\Veskaro"
+#define QV_MACHINE_PRODUCT_KEY QV_MACHINE_MAKER_KEY "\\Quorvane"
+#define QV_MACHINE_SETUP_KEY QV_MACHINE_PRODUCT_KEY "\\Setup"
 
 /* the entry in the Windows uninstall list (under HKEY_LOCAL_MACHINE) and
    the name it shows */

@@ -184,12 +184,29 @@ static void ApplyFileStep(HWND owner, const ProductFile *file, FileStep step)
     }
 }
 
+/* a data file the main program and Helper write, writable for Users
+   also where an earlier Setup left it without the entry */
+static void LetUsersWriteDataFile(const ProductFile *file)
+{
+    char path[MAX_PATH];
+    if (!ComposeInstallFile(path, sizeof(path), file->name) ||
+        GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+        return;
+    if (LetUsersWrite(path))
+        LogLine("アクセス許可: %s (Users: 読み取りと書き込み)", path);
+    else
+        LogFailure("アクセス許可", path);
+}
+
 /* every file's step for an install, an update or an uninstall, in table
    order */
 static void ApplyFileSteps(HWND owner, FileOperation operation)
 {
-    for (size_t i = 0; i < kProductFileCount; i++)
+    for (size_t i = 0; i < kProductFileCount; i++) {
         ApplyFileStep(owner, &kProductFiles[i], kProductFiles[i].step[operation]);
+        if (operation != UninstallFiles && kProductFiles[i].usersWrite)
+            LetUsersWriteDataFile(&kProductFiles[i]);
+    }
 }
 
 void CopyProductFiles(HWND owner)

@@ -32,21 +32,25 @@ struct ProductFile {
     const char *name;
     /* by FileOperation */
     FileStep step[3];
+    /* 1 for the data files that the main program and Helper, running as
+       the user, write: Users may write them where nothing else in the
+       folder is writable */
+    unsigned char usersWrite;
 };
 
 static const ProductFile kProductFiles[] = {
-    {"Quorvane.ex_", QV_MAIN_EXE, {CopyFromMedia, CopyFromMedia, RemoveFile}},
-    {"Quorvane.hl_", QV_HELP_FILE, {CopyFromMedia, CopyFromMedia, RemoveFile}},
-    {"Quorvane.cn_", QV_HELP_CONTENTS_FILE, {CopyFromMedia, CopyFromMedia, RemoveFile}},
-    {QV_README_FILE, QV_README_FILE, {CopyFromMedia, CopyFromMedia, RemoveFile}},
+    {"Quorvane.ex_", QV_MAIN_EXE, {CopyFromMedia, CopyFromMedia, RemoveFile}, 0},
+    {"Quorvane.hl_", QV_HELP_FILE, {CopyFromMedia, CopyFromMedia, RemoveFile}, 0},
+    {"Quorvane.cn_", QV_HELP_CONTENTS_FILE, {CopyFromMedia, CopyFromMedia, RemoveFile}, 0},
+    {QV_README_FILE, QV_README_FILE, {CopyFromMedia, CopyFromMedia, RemoveFile}, 0},
     /* the uninstall runs from this very file */
-    {QV_SETUP_EXE, QV_SETUP_EXE, {CopyFromMedia, CopyFromMedia, KeepFile}},
-    {"Helper.ex_", QV_HELPER_EXE, {CopyFromMedia, CopyFromMedia, RemoveFile}},
+    {QV_SETUP_EXE, QV_SETUP_EXE, {CopyFromMedia, CopyFromMedia, KeepFile}, 0},
+    {"Helper.ex_", QV_HELPER_EXE, {CopyFromMedia, CopyFromMedia, RemoveFile}, 0},
     /* the help system rebuilds its index from the new help files */
-    {NULL, QV_HELP_INDEX_FILE, {KeepFile, RemoveFile, RemoveFile}},
-    {NULL, QV_SETTINGS_FILE, {CreateEmpty, CreateEmpty, RemoveFile}},
+    {NULL, QV_HELP_INDEX_FILE, {KeepFile, RemoveFile, RemoveFile}, 0},
+    {NULL, QV_SETTINGS_FILE, {CreateEmpty, CreateEmpty, RemoveFile}, 1},
     /* the user's keywords: an existing file stays, also at uninstall */
-    {NULL, QV_KEYWORD_FILE, {CreateIfMissing, KeepFile, KeepFile}},
+    {NULL, QV_KEYWORD_FILE, {CreateIfMissing, KeepFile, KeepFile}, 1},
 };
 
 static const size_t kProductFileCount = sizeof(kProductFiles) / sizeof(kProductFiles[0]);

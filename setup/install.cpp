@@ -1,14 +1,12 @@
 /*
  * Install and update: the install folder made absolute and checked
  * (DecideInstallFolder, for the wizard's folder page and for /D=), the
- * folders created with their permissions, then the product files
- * (files.cpp), the settings, the installation record and the uninstall
- * entry. The wizard asks the questions. Nothing is undone on failure; the
- * registry is written only after every copy succeeded.
+ * missing folders created with the permissions of security.cpp, then the
+ * product files (files.cpp), the settings, the installation record and
+ * the uninstall entry. The wizard asks the questions. Nothing is undone on
+ * failure; the registry is written only after every copy succeeded.
  */
 #include "setup.h"
-
-#include <sddl.h>
 
 #include "../common/text.h"
 #include "texts.h"
@@ -37,24 +35,52 @@ int IsFolderToOpen(const char *path)
     return EndsWithBackslash(path) && IsExistingFolder(path);
 }
 
-PSECURITY_DESCRIPTOR InstallFolderSecurity(void)
+HKEY OpenFolderClass(void)
 {
-    /* protected (P): nothing is inherited from the parent, which may be
-       the root of a data drive that every signed-in user may change */
-    static const char kSecurity[] = "D:P"
-                                    "(A;OICI;FA;;;SY)"        /* SYSTEM: full control */
-                                    "(A;OICI;FA;;;BA)"        /* Administrators: full control */
-                                    "(A;OICI;0x1200a9;;;BU)"; /* Users: read and execute */
-    PSECURITY_DESCRIPTOR descriptor = NULL;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kSecurity, SDDL_REVISION_1,
-                                                              &descriptor, NULL))
-        return NULL;
-    return descriptor;
+    static const char *const kClasses[] = {"SOFTWARE\\Classes\\Folder",
+                                           "SOFTWARE\\Classes\\Directory"};
+    for (const char *name : kClasses) {
+        HKEY key;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, name, 0, KEY_READ, &key) == ERROR_SUCCESS)
+            return key;
+    }
+    return NULL;
 }
 
-/* the install folder itself, as safe as Program Files: the programs in it
-   run as administrator at the next update or uninstall */
-static int CreateInstallFolder(const char *path)
+void DescribeFolderOpening(SHELLEXECUTEINFOA *info, HKEY folderClass, HWND hwnd)
+{
+    ZeroMemory(info, sizeof(*info));
+    info->cbSize = sizeof(*info);
+    /* the verb of this class, never one merged from the user's classes,
+       whose commands any program of the user may set */
+    info->fMask = SEE_MASK_CLASSKEY | SEE_MASK_FLAG_NO_UI;
+    info->hkeyClass = folderClass;
+    info->hwnd = hwnd;
+    info->lpVerb = "explore";
+    info->lpFile = InstallPath;
+    info->nShow = SW_SHOWNORMAL;
+}
+
+void OpenInstallFolder(HWND hwnd)
+{
+    typedef BOOL(WINAPI * ShellExecuteExAProc)(SHELLEXECUTEINFOA *);
+    if (!IsFolderToOpen(InstallPath))
+        return;
+    ShellExecuteExAProc shellExecuteEx =
+        LOAD_SYSTEM_PROC(ShellExecuteExAProc, "shell32.dll", "ShellExecuteExA");
+    HKEY folderClass = OpenFolderClass();
+    if (shellExecuteEx != NULL && folderClass != NULL) {
+        SHELLEXECUTEINFOA info;
+        DescribeFolderOpening(&info, folderClass, hwnd);
+        shellExecuteEx(&info);
+    }
+    if (folderClass != NULL)
+        RegCloseKey(folderClass);
+}
+
+/* a folder as safe as Program Files: the programs below it run as
+   administrator at the next update or uninstall */
+static int CreateProtectedFolder(const char *path)
 {
     SECURITY_ATTRIBUTES attributes;
     attributes.nLength = sizeof(attributes);
@@ -80,8 +106,7 @@ int CreateFolderChain(const char *path)
         char saved = p[1];
         p[1] = '\0';
         if (!IsExistingFolder(buffer))
-            result = saved == '\0' ? CreateInstallFolder(buffer)
-                                    : CreateDirectoryA(buffer, NULL) ? 1 : 0;
+            result = CreateProtectedFolder(buffer);
         p[1] = saved;
     }
     return result;
@@ -98,6 +123,9 @@ void InstallAction(HWND hwnd)
 
 void UpdateAction(HWND hwnd)
 {
+    /* the recorded folder may have been made, or changed, by another */
+    if (!InstallFolderIsSafe(hwnd))
+        ExitRun(-1);
     CopyProductFiles(hwnd);
     SeedSettings();
     WriteInstallationRecord();

@@ -8,47 +8,10 @@
  */
 #include "setup.h"
 
-#include <shellapi.h>
-
 #include "../common/dllsearch.h"
 #include "../common/text.h"
 #include "texts.h"
 
-
-/* the install folder in a folder window, for what the user may want to
-   do there next. Only ever a folder window: the recorded path may name
-   anything, and this Setup runs as administrator. Not reported when it
-   fails: the run itself is complete. */
-static void OpenInstallFolder(HWND hwnd)
-{
-    typedef BOOL(WINAPI * ShellExecuteExAProc)(SHELLEXECUTEINFOA *);
-    if (!IsFolderToOpen(InstallPath))
-        return;
-    ShellExecuteExAProc shellExecuteEx =
-        LOAD_SYSTEM_PROC(ShellExecuteExAProc, "shell32.dll", "ShellExecuteExA");
-    if (shellExecuteEx == NULL)
-        return;
-    SHELLEXECUTEINFOA info;
-    ZeroMemory(&info, sizeof(info));
-    info.cbSize = sizeof(info);
-    info.fMask = SEE_MASK_FLAG_NO_UI;
-    info.hwnd = hwnd;
-    info.lpVerb = "explore";
-    info.lpFile = InstallPath;
-    info.nShow = SW_SHOWNORMAL;
-    shellExecuteEx(&info);
-}
-
-/* Helper holds its mutex from start to end; Setup would replace or
-   delete Helper.exe under it */
-static int HelperIsRunning(void)
-{
-    HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, QV_HELPER_MUTEX);
-    if (mutex == NULL)
-        return 0;
-    CloseHandle(mutex);
-    return 1;
-}
 
 static LRESULT OnCreate(HWND hwnd)
 {
@@ -104,6 +67,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
         return 0;
     }
     SilentRun = switches.silent;
+    SystemAccount = RunsAsLocalSystem();
     if (switches.log[0] != '\0')
         OpenSetupLog(switches.log);
     LogLine("開始: Quorvane セットアップ %s、コマンド ライン %s", QV_VERSION_TEXT,

@@ -1,6 +1,7 @@
 /*
  * Setup's process-wide state, the mode decision from the installation
- * record under HKEY_CURRENT_USER, the boxes (a log line each, and no box
+ * record (the machine's, or this account's where an earlier Setup wrote
+ * only that), the boxes (a log line each, and no box
  * at all in a silent run) and the ends of a run. The record is written by
  * other Setups and may be edited by anyone, so it is read strictly: a
  * value of the wrong size, too long for its buffer or a relative folder
@@ -16,6 +17,7 @@ const LONG kSetupVersion = QV_VERSION_NUMBER;
 SetupModeKind SetupMode = Install;
 char InstallPath[MAX_PATH];
 int SilentRun;
+int SystemAccount;
 
 int SetupBox(HWND owner, const char *text, UINT type)
 {
@@ -104,16 +106,35 @@ int ReadInstallationRecord(HKEY root, const char *path, LONG *version, char *fol
     return RecordRead;
 }
 
+int HelperIsRunning(void)
+{
+    HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, QV_HELPER_MUTEX);
+    if (mutex == NULL)
+        return 0;
+    CloseHandle(mutex);
+    return 1;
+}
+
 void DecideSetupMode(void)
 {
     LONG recorded = 0;
-    switch (ReadInstallationRecord(HKEY_CURRENT_USER, QV_SETUP_KEY, &recorded, InstallPath,
-                                   sizeof(InstallPath))) {
-    case RecordMissing:
+    /* the machine's record, which only administrators may change; where
+       there is none, what an earlier Setup recorded for this account */
+    const char *rootName = "HKEY_LOCAL_MACHINE";
+    int state = ReadInstallationRecord(HKEY_LOCAL_MACHINE, QV_MACHINE_SETUP_KEY, &recorded,
+                                       InstallPath, sizeof(InstallPath));
+    if (state == RecordMissing) {
+        rootName = "HKEY_CURRENT_USER";
+        state = ReadInstallationRecord(HKEY_CURRENT_USER, QV_SETUP_KEY, &recorded, InstallPath,
+                                       sizeof(InstallPath));
+    }
+    if (state == RecordMissing) {
         SetupMode = Install;
         LogLine("インストールの記録: なし");
         return;
-    case RecordUnreadable:
+    }
+    if (state == RecordUnreadable) {
+        LogLine("インストールの記録: %s の記録を読み込めません", rootName);
         RegistryReadError();
     }
     if (recorded < kSetupVersion)
@@ -122,7 +143,7 @@ void DecideSetupMode(void)
         SetupMode = NewerInstalled;
     else
         SetupMode = Uninstall;
-    LogLine("インストールの記録: バージョン %ld、フォルダ %s", recorded, InstallPath);
+    LogLine("インストールの記録: %s、バージョン %ld、フォルダ %s", rootName, recorded, InstallPath);
     /* a folder that cannot take its backslash, or too long for the
        product's files, composes no path below it: the update ends in the
        fatal box before its first copy and the uninstall deletes no file */

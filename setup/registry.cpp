@@ -50,6 +50,7 @@ int SetStringValue(HKEY key, const char *name, const char *text)
                           (DWORD)lstrlenA(text) + 1) == ERROR_SUCCESS;
 }
 
+/* a settings key, or the fatal box */
 static HKEY CreateUserKeyOrDie(const char *path)
 {
     HKEY key;
@@ -75,28 +76,48 @@ static void SeedMissingValues(const char *path, const DwordDefault *values, size
 
 void SeedSettings(void)
 {
+    if (SystemAccount) {
+        LogLine("設定: LocalSystem で実行しているため、HKEY_CURRENT_USER には書き込みません");
+        return;
+    }
     SeedMissingValues(QV_MAIN_KEY, kMainDefaults,
                       sizeof(kMainDefaults) / sizeof(kMainDefaults[0]));
     SeedMissingValues(QV_OPTION_KEY, kOptionDefaults,
                       sizeof(kOptionDefaults) / sizeof(kOptionDefaults[0]));
 }
 
-void WriteInstallationRecord(void)
+/* the record under root\path, or the fatal box: without it no later
+   Setup could update or uninstall */
+static void WriteRecordOrDie(HKEY root, const char *rootName, const char *path)
 {
-    /* without the record no later Setup could update or uninstall */
-    HKEY key = CreateUserKeyOrDie(QV_SETUP_KEY);
-    LONG status = RegSetValueExA(key, QV_INSTALL_PATH_VALUE, 0, REG_SZ, (const BYTE *)InstallPath,
-                                 (DWORD)lstrlenA(InstallPath) + 1);
+    HKEY key;
     DWORD version = (DWORD)kSetupVersion;
-    if (status == ERROR_SUCCESS)
-        status = RegSetValueExA(key, QV_VERSION_VALUE, 0, REG_DWORD, (const BYTE *)&version,
-                                sizeof(version));
-    RegCloseKey(key);
+    LONG status = RegCreateKeyExA(root, path, 0, NULL, REG_OPTION_NON_VOLATILE,
+                                  KEY_QUERY_VALUE | KEY_SET_VALUE, NULL, &key, NULL);
+    if (status == ERROR_SUCCESS) {
+        status = RegSetValueExA(key, QV_INSTALL_PATH_VALUE, 0, REG_SZ, (const BYTE *)InstallPath,
+                                (DWORD)lstrlenA(InstallPath) + 1);
+        if (status == ERROR_SUCCESS)
+            status = RegSetValueExA(key, QV_VERSION_VALUE, 0, REG_DWORD, (const BYTE *)&version,
+                                    sizeof(version));
+        RegCloseKey(key);
+    }
     if (status != ERROR_SUCCESS) {
-        LogError("レジストリ書き込み HKEY_CURRENT_USER", QV_SETUP_KEY, (DWORD)status);
+        char what[64];
+        JoinText(what, sizeof(what), "レジストリ書き込み ", rootName);
+        LogError(what, path, (DWORD)status);
         FatalSetupError();
     }
-    LogLine("レジストリ書き込み: HKEY_CURRENT_USER\\%s", QV_SETUP_KEY);
+    LogLine("レジストリ書き込み: %s\\%s", rootName, path);
+}
+
+void WriteInstallationRecord(void)
+{
+    WriteRecordOrDie(HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", QV_MACHINE_SETUP_KEY);
+    /* so that an older Setup, which reads only this one, still finds the
+       product and refuses as "newer installed" */
+    if (!SystemAccount)
+        WriteRecordOrDie(HKEY_CURRENT_USER, "HKEY_CURRENT_USER", QV_SETUP_KEY);
 }
 
 void RegisterUninstallEntry(void)

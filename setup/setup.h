@@ -40,6 +40,10 @@ extern int FolderPageShown;
 /* 1 for a run with /S: no window at all, every box a log line instead;
    written by WinMain at start, read by SetupBox */
 extern int SilentRun;
+/* 1 when Setup runs as LocalSystem (a deployment tool), whose
+   HKEY_CURRENT_USER is no user's: no settings and no record are written
+   there; written by WinMain at start, read by the registry writers */
+extern int SystemAccount;
 
 /* start-up and the ends of a run */
 void DecideSetupMode(void);
@@ -61,6 +65,19 @@ __attribute__((noreturn)) void ExitRun(int exitCode);
 /* 1 when path is an existing folder ending in its backslash: the only
    thing opened in the shell after a completed run */
 int IsFolderToOpen(const char *path);
+/* the machine's own class that Setup opens folders with: Folder, or
+   Directory where Folder is missing; NULL when neither opens. RegCloseKey
+   it */
+HKEY OpenFolderClass(void);
+/* the shell's opening of InstallPath with the "explore" verb of
+   folderClass, owned by hwnd */
+void DescribeFolderOpening(SHELLEXECUTEINFOA *info, HKEY folderClass, HWND hwnd);
+/* the install folder in a folder window, for what the user may want to
+   do there next, when IsFolderToOpen says so; not reported when it fails,
+   as the run itself is complete */
+void OpenInstallFolder(HWND hwnd);
+/* 1 while a Helper runs (it holds its mutex from start to end) */
+int HelperIsRunning(void);
 /* the switches of this process's command line */
 void ReadSetupSwitches(struct SetupSwitches *switches);
 /* the run of /S; its exit code: 0 done or nothing to do, -1 a failure */
@@ -90,8 +107,9 @@ int SetDwordValue(HKEY key, const char *name, DWORD value);
 int SetStringValue(HKEY key, const char *name, const char *text);
 /* the main program's settings, where they are missing */
 void SeedSettings(void);
-/* "InstallPath" and "Version"; the run ends in the fatal box when either
-   cannot be written */
+/* "InstallPath" and "Version", for the machine and, unless SystemAccount,
+   for this account too (an older Setup reads only that one); the run ends
+   in the fatal box when one cannot be written */
 void WriteInstallationRecord(void);
 void RegisterUninstallEntry(void);
 void DeleteUninstallEntry(void);
@@ -126,14 +144,36 @@ int DecideInstallFolder(const char *text);
    completion box owned by hwnd */
 void InstallAction(HWND hwnd);
 void UpdateAction(HWND hwnd);
-/* creates every missing folder of path; the last one, the install folder,
-   with the permissions of InstallFolderSecurity */
+/* creates every missing folder of path, each with the permissions of
+   InstallFolderSecurity */
 int CreateFolderChain(const char *path);
 int IsExistingFolder(const char *path);
-/* the install folder's security: SYSTEM and Administrators full control,
-   Users read and execute, inherited by what is created in it, and nothing
-   inherited from its parent; NULL when it cannot be built. LocalFree it */
+
+/* who may change what Setup acts on (security.cpp) */
+/* the security of every folder Setup creates: SYSTEM and Administrators
+   full control, Users read and execute, inherited by what is created in
+   it, and nothing inherited from its parent; NULL when it cannot be
+   built. LocalFree it */
 PSECURITY_DESCRIPTOR InstallFolderSecurity(void);
+/* the entry the data files get beside what they inherit: Users may read
+   and write them, neither delete them nor change their permissions */
+PSECURITY_DESCRIPTOR DataFileSecurity(void);
+/* gives path the entry of DataFileSecurity unless Users may already read
+   and write it; 1 when they may */
+int LetUsersWrite(const char *path);
+int RunsAsLocalSystem(void);
+/* where a folder stands to the install folder */
+enum { InstallFolderPlace = 0, FolderAbovePlace = 1, DriveRootPlace = 2 };
+/* 1 when no one but SYSTEM, Administrators, TrustedInstaller and account
+   owns the folder of this security or may change what Setup puts below
+   it, for the folder's place */
+int IsFolderSafe(PSECURITY_DESCRIPTOR descriptor, int place, PSID account);
+/* 1 when folder, or an existing folder above it up to its root, is not
+   safe; that folder is then in unsafe (size bytes) */
+int FindUnsafeFolder(const char *folder, char *unsafe, size_t size);
+/* 1 when InstallPath is safe; otherwise the warning that names the
+   folder, owned by owner */
+int InstallFolderIsSafe(HWND owner);
 
 /* uninstall */
 void UninstallAction(HWND hwnd);

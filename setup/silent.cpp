@@ -45,6 +45,8 @@ static int SettleSilentFolder(const struct SetupSwitches *switches)
         LogLine("失敗: セットアップ先フォルダ \"%s\" は使えません", folder);
         return 0;
     }
+    if (!InstallFolderIsSafe(NULL))
+        return 0;
     if (!IsExistingFolder(InstallPath) && !CreateFolderChain(InstallPath)) {
         LogFailure("フォルダの作成", InstallPath);
         return 0;

@@ -63,6 +63,13 @@
     " は、ほかのプログラムが使用しているため置き換えられません。\r\n" \
     "このファイルを使用しているプログラムを終了してから、［再試行］を押してください。"
 
+/* a folder others may change: its path goes between the two */
+#define SETUP_UNSAFE_FOLDER_BEFORE "フォルダ "
+#define SETUP_UNSAFE_FOLDER_AFTER \
+    " はほかのユーザーも変更できるため、ここにセットアップすると Quorvane のプログラムを" \
+    "置き換えられるおそれがあります。\r\n" \
+    "管理者だけが変更できるフォルダを指定してください。"
+
 /* the box of /? */
 #define SETUP_USAGE_TEXT \
     "Setup.exe [/S [/UNINSTALL]] [/LOG=ファイル] [/D=フォルダ]\r\n" \

@@ -148,7 +148,7 @@ TEST_F(BadFolder, BackslashTrailBytesThroughInstallHelperUpdateUninstall)
     EXPECT_TRUE(ReadFileBytes(installed + QV_KEYWORD_FILE, &data));
     EXPECT_EQ(keywords, data);
 
-    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kSetupKey, kVersionValue, kOlderVersion));
+    ASSERT_TRUE(WriteDword(HKEY_LOCAL_MACHINE, kMachineSetupKey, kVersionValue, kOlderVersion));
     EXPECT_TRUE(RunOperation(SETUP_UPDATED_TEXT, IconInformation, 0));
     EXPECT_TRUE(RunOperation(SETUP_UNINSTALLED_TEXT, IconInformation, 0));
     EXPECT_FALSE(FileExists(installed + QV_MAIN_EXE));

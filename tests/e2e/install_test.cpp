@@ -46,9 +46,10 @@ TEST_F(Install, TwoLevelsOfMissingFolderAfterOneQuestion)
     EXPECT_EQ(0u, WaitForExit(&setup));
 
     EXPECT_TRUE(HasProductFiles(folder));
-    /* created with its own permissions: Wine turns them into a mode that
-       gives others nothing, where an inherited one reports Everyone */
+    /* each folder made with its own permissions: Wine turns them into a
+       mode that gives others nothing, where inherited ones report Everyone */
     EXPECT_EQ(0, EveryoneAccess(folder));
+    EXPECT_EQ(0, EveryoneAccess(TestRoot() + "Apps\\"));
     EXPECT_NE(0, EveryoneAccess(TestRoot())) << "the folder above proves nothing";
     std::string keywords;
     ASSERT_TRUE(ReadFileBytes(folder + QV_KEYWORD_FILE, &keywords));
@@ -210,6 +211,28 @@ TEST_F(Install, RecordThatCannotBeWrittenIsFatal)
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
 
+TEST_F(Install, FolderOthersMayChangeIsRefusedBeforeAnythingIsMade)
+{
+    /* a folder everyone may change, as the install folder or above it */
+    std::string open = TestRoot() + "Open\\";
+    ASSERT_TRUE(MakeFreshFolder(open));
+    ASSERT_TRUE(LetEveryoneChange(open));
+    ASSERT_NE(0, EveryoneAccess(open) & DELETE);
+    ASSERT_TRUE(OpenFolderPage());
+    for (const std::string &folder : {open, open + "Quorvane\\"}) {
+        SCOPED_TRACE(folder);
+        Continue(folder);
+        ASSERT_TRUE(AnswerBox((SETUP_UNSAFE_FOLDER_BEFORE + open + SETUP_UNSAFE_FOLDER_AFTER).c_str(),
+                              IconWarning, IDOK));
+        EXPECT_TRUE(StillOnFolderPage());
+    }
+    EndProgram(&setup);
+    /* a silent run fails */
+    EXPECT_TRUE(RunsSilently("/S /D=" + open + "Quorvane", 0xFFFFFFFF));
+    EXPECT_EQ(std::vector<std::string>(), FolderEntries(open));
+    EXPECT_TRUE(NothingRecorded());
+}
+
 TEST_F(Install, TypedTextWinsOverTheBrowser)
 {
     ASSERT_TRUE(OpenFolderPage());
@@ -236,11 +259,9 @@ TEST_F(Install, CompletedRunOpensTheFolder)
     ASSERT_TRUE(OpenFolderPage());
     Continue(folder);
     ASSERT_TRUE(EndsWithBox(SETUP_INSTALLED_TEXT, IconInformation, 0));
-    /* the shell's window on the folder runs on in Setup's job, and shows
-       the folder's name */
-    HWND window = WaitForChildWindow(&setup);
-    ASSERT_NE(nullptr, window);
-    EXPECT_EQ("Opened", WindowText(window));
+    /* through the machine's folder class, whose command runs on in
+       Setup's job */
+    EXPECT_EQ(folder, OpenedFolder(&setup));
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "helper/resource.h"
 #include "setup_fixture.h"
 
 namespace {
@@ -165,9 +166,46 @@ TEST_F(Lifecycle, UninstallRemovesProgramFilesAndKeys)
     EXPECT_TRUE(NoVerbKeys());
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     /* the folder is opened for what is left */
-    HWND window = WaitForChildWindow(&setup);
-    ASSERT_NE(nullptr, window);
-    EXPECT_EQ("Installed", WindowText(window));
+    EXPECT_EQ(folder, OpenedFolder(&setup));
+}
+
+TEST_F(Lifecycle, AnotherAccountFindsTheMachinesRecord)
+{
+    std::string folder = TestRoot() + "Installed\\";
+    ASSERT_TRUE(RunsSilently("/S /D=" + folder, 0));
+    ASSERT_TRUE(HasRecord(folder));
+    ASSERT_TRUE(CreateKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Veskaro\\Other"));
+    /* an account whose own registry holds nothing of the product */
+    DeleteKeyTree(HKEY_CURRENT_USER, "Software\\Veskaro");
+    ASSERT_TRUE(OpenWizard());
+    EXPECT_EQ(SETUP_UNINSTALL_WORD, ControlText(wizard, IDC_MODE_WORD));
+    PressButton(wizard, IDOK);
+    ASSERT_TRUE(EndsWithBox(SETUP_UNINSTALLED_TEXT, IconInformation, 0));
+    EXPECT_TRUE(ProgramFilesRemoved(folder));
+    EXPECT_TRUE(NothingRecorded());
+    /* the maker's key stays while another product of the maker is in it */
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kMachineMakerKey));
+
+    ASSERT_TRUE(RunsSilently("/S /D=" + folder, 0));
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Veskaro\\Other");
+    ASSERT_TRUE(RunsSilently("/S /UNINSTALL", 0));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kMachineMakerKey)) << "left empty";
+}
+
+TEST_F(Lifecycle, HelperStartedWhileTheWizardIsOpenStopsItsContinue)
+{
+    std::string folder = TestRoot() + "Installed\\";
+    ASSERT_TRUE(LayOutInstallation(folder, kThisVersion));
+    ASSERT_TRUE(CopyFileA(BinFile(QV_HELPER_EXE).c_str(), (folder + QV_HELPER_EXE).c_str(), FALSE));
+    ASSERT_TRUE(OpenWizard());
+    Program helper;
+    ASSERT_TRUE(StartProgram(&helper, folder + QV_HELPER_EXE, "C:\\Data\\memo.txt", NULL));
+    ASSERT_NE(nullptr, WaitForDialog(&helper, IDC_KEYWORD_EDIT));
+    PressButton(wizard, IDOK);
+    ASSERT_TRUE(EndsWithBox(SETUP_RUNNING_TEXT, IconError, 1));
+    EXPECT_TRUE(FileExists(folder + QV_MAIN_EXE));
+    EXPECT_TRUE(FileExists(folder + QV_HELPER_EXE));
+    EXPECT_TRUE(RecordedVersionIs(kThisVersion));
 }
 
 TEST_F(Lifecycle, UpdateWaitsWhileAFileIsInUse)
@@ -271,7 +309,7 @@ TEST_F(Lifecycle, InstallUpdateUninstallInstallInOneFolder)
     ASSERT_TRUE(WriteFileBytes(folder + QV_KEYWORD_FILE, Keywords()));
 
     /* an older version recorded: this Setup updates */
-    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kSetupKey, kVersionValue, kOlderVersion));
+    ASSERT_TRUE(WriteDword(HKEY_LOCAL_MACHINE, kMachineSetupKey, kVersionValue, kOlderVersion));
     ASSERT_TRUE(WriteFileBytes(folder + QV_MAIN_EXE, "stale"));
     ASSERT_TRUE(RunThrough(folder, SETUP_UPDATED_TEXT));
     EXPECT_TRUE(HasProductFiles(folder));
@@ -336,10 +374,10 @@ TEST_F(Lifecycle, SilentUpdateAndTheRunsThatChangeNothing)
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kSetupKey));
 
     /* a newer version recorded: nothing, /UNINSTALL or not */
-    ASSERT_TRUE(RecordInstallation(kNewerVersion, folder));
+    ASSERT_TRUE(RecordInstallation(kNewerVersion, folder, HKEY_LOCAL_MACHINE));
     ASSERT_TRUE(RunsSilently("/S /UNINSTALL", 0));
     EXPECT_TRUE(FileExists(folder + QV_MAIN_EXE));
-    EXPECT_TRUE(RecordedVersionIs(kNewerVersion));
+    EXPECT_TRUE(RecordedVersionIs(kNewerVersion, HKEY_LOCAL_MACHINE));
 }
 
 TEST_F(Lifecycle, SilentUpdateOfAFileInUseEndsWithoutWaiting)

@@ -15,6 +15,8 @@ void SetupTest::SetUp()
     ASSERT_FALSE(FolderExists(TestRoot())) << "a leftover test folder cannot be deleted";
     media = TestRoot() + "media\\";
     ASSERT_TRUE(BuildMedia(media));
+    /* every opened folder shows as a window of the stand-in */
+    ASSERT_TRUE(RecordFolderOpenings());
 }
 
 void SetupTest::TearDown()
@@ -140,10 +142,12 @@ HWND SetupTest::FindWizard()
     return EndsWithBox(doneText, icon, exitCode);
 }
 
-::testing::AssertionResult SetupTest::RecordInstallation(DWORD version, const std::string &path)
+::testing::AssertionResult SetupTest::RecordInstallation(DWORD version, const std::string &path,
+                                                         HKEY root)
 {
-    if (!WriteDword(HKEY_CURRENT_USER, kSetupKey, kVersionValue, version) ||
-        !WriteString(HKEY_CURRENT_USER, kSetupKey, kInstallPathValue, path))
+    const char *key = root == HKEY_LOCAL_MACHINE ? kMachineSetupKey : kSetupKey;
+    if (!WriteDword(root, key, kVersionValue, version) ||
+        !WriteString(root, key, kInstallPathValue, path))
         return ::testing::AssertionFailure() << "the record cannot be written";
     return ::testing::AssertionSuccess();
 }
@@ -208,26 +212,31 @@ HWND SetupTest::FindWizard()
     return ::testing::AssertionSuccess();
 }
 
-::testing::AssertionResult SetupTest::RecordedVersionIs(DWORD expected)
+::testing::AssertionResult SetupTest::RecordedVersionIs(DWORD expected, HKEY root)
 {
     DWORD version = 0;
-    if (!ReadDword(HKEY_CURRENT_USER, kSetupKey, kVersionValue, &version))
-        return ::testing::AssertionFailure() << "no recorded version";
+    const char *key = root == HKEY_LOCAL_MACHINE ? kMachineSetupKey : kSetupKey;
+    if (!ReadDword(root, key, kVersionValue, &version))
+        return ::testing::AssertionFailure() << "no version recorded under " << key;
     if (version != expected)
-        return ::testing::AssertionFailure() << "recorded version " << version << ", expected "
-                                             << expected;
+        return ::testing::AssertionFailure() << "version " << version << " recorded under " << key
+                                             << ", expected " << expected;
     return ::testing::AssertionSuccess();
 }
 
 ::testing::AssertionResult SetupTest::HasRecord(const std::string &folder)
 {
-    std::string path, command;
-    if (!ReadString(HKEY_CURRENT_USER, kSetupKey, kInstallPathValue, &path) ||
-        path != folder + '\0')
-        return ::testing::AssertionFailure() << "InstallPath \"" << path.c_str() << "\"";
-    ::testing::AssertionResult version = RecordedVersionIs(kThisVersion);
-    if (!version)
-        return version;
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        std::string path;
+        const char *key = root == HKEY_LOCAL_MACHINE ? kMachineSetupKey : kSetupKey;
+        if (!ReadString(root, key, kInstallPathValue, &path) || path != folder + '\0')
+            return ::testing::AssertionFailure()
+                   << "InstallPath \"" << path.c_str() << "\" under " << key;
+        ::testing::AssertionResult version = RecordedVersionIs(kThisVersion, root);
+        if (!version)
+            return version;
+    }
+    std::string command;
     if (!ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", &command) ||
         command != "\"" + folder + QV_SETUP_EXE + "\"" + '\0')
         return ::testing::AssertionFailure() << "UninstallString " << command.c_str();
@@ -238,6 +247,8 @@ HWND SetupTest::FindWizard()
 {
     if (KeyExists(HKEY_CURRENT_USER, kProductKey))
         return ::testing::AssertionFailure() << "the product key exists";
+    if (KeyExists(HKEY_LOCAL_MACHINE, kMachineProductKey))
+        return ::testing::AssertionFailure() << "the machine's product key exists";
     if (KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey))
         return ::testing::AssertionFailure() << "the uninstall entry exists";
     return ::testing::AssertionSuccess();

@@ -55,7 +55,10 @@ public:
     ::testing::AssertionResult OpenFolderPage();
     /* 続行 of an update or uninstall, to its box and the end */
     ::testing::AssertionResult RunOperation(const char *doneText, BoxIcon icon, DWORD exitCode);
-    ::testing::AssertionResult RecordInstallation(DWORD version, const std::string &path);
+    /* the record of an installation under root: HKEY_CURRENT_USER as
+       earlier Setups wrote it, or HKEY_LOCAL_MACHINE as this one does */
+    ::testing::AssertionResult RecordInstallation(DWORD version, const std::string &path,
+                                                  HKEY root = HKEY_CURRENT_USER);
     /* a box of Setup: its caption, this text and icon, and the buttons */
     ::testing::AssertionResult IsSetupBox(HWND box, const char *text, BoxIcon icon,
                                           UINT buttons = MB_OK);
@@ -72,12 +75,12 @@ public:
     /* the media's files byte for byte in folder under their installed
        names, and an empty settings file */
     ::testing::AssertionResult HasProductFiles(const std::string &folder);
-    /* "InstallPath" and the uninstall command name folder; "Version" is
-       this version */
+    /* both records (the machine's and this account's) name folder and
+       this version, and so does the uninstall command */
     ::testing::AssertionResult HasRecord(const std::string &folder);
-    /* the recorded version */
-    ::testing::AssertionResult RecordedVersionIs(DWORD version);
-    /* no product key and no uninstall entry */
+    /* the version recorded under root */
+    ::testing::AssertionResult RecordedVersionIs(DWORD version, HKEY root = HKEY_CURRENT_USER);
+    /* no product key, no record and no uninstall entry */
     ::testing::AssertionResult NothingRecorded();
     /* Setup runs on, its wizard on the folder page */
     ::testing::AssertionResult StillOnFolderPage();

@@ -116,6 +116,12 @@ TEST_F(SetupStart, UnreadableRecordEndsBeforeTheWizard)
     ASSERT_TRUE(RecordInstallation(kThisVersion, "abc\\"));
     EXPECT_TRUE(EndsInReadError());
     EXPECT_TRUE(FileExists(media + "abc\\" + QV_README_FILE));
+
+    /* the machine's record decides where there is one, however this
+       account's reads */
+    ASSERT_TRUE(RecordInstallation(kThisVersion, "C:\\Tools\\"));
+    ASSERT_TRUE(CreateKey(HKEY_LOCAL_MACHINE, kMachineSetupKey));
+    EXPECT_TRUE(EndsInReadError());
 }
 
 } // namespace

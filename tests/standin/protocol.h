@@ -10,6 +10,9 @@
 #define STANDIN_CLASS "QuorvaneStandIn"
 /* the window of "--hang", whose thread stops pumping */
 #define STANDIN_HUNG_CLASS "QuorvaneStandInHung"
+/* the window of "--opened <folder>", captioned with the folder exactly as
+   the shell handed it over */
+#define STANDIN_OPENED_CLASS "QuorvaneStandInOpened"
 
 /* broadcasts of "WM_QUORVANEFILEUPDATE" received */
 #define STANDIN_QUERY_COUNT (WM_APP + 1)

@@ -15,6 +15,10 @@
  *   QuorvaneStandIn.exe --hang                    a window whose thread
  *                                                 stops pumping
  *   QuorvaneStandIn.exe --register | --unregister the verb keys, then end
+ *   QuorvaneStandIn.exe --opened <folder>         a window captioned with
+ *                                                 the folder: the command a
+ *                                                 test registers for the
+ *                                                 shell's folder verb
  */
 #include <windows.h>
 #include <string.h>
@@ -194,8 +198,33 @@ static LRESULT CALLBACK StandInProc(HWND hwnd, UINT message, WPARAM wParam,
     }
 }
 
+/* a window for the folder the shell was asked to open, until it is
+   ended */
+static int ShowOpened(HINSTANCE instance, const char *folder)
+{
+    WNDCLASSA wc;
+    ZeroMemory(&wc, sizeof(wc));
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = instance;
+    wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+    wc.lpszClassName = STANDIN_OPENED_CLASS;
+    RegisterClassA(&wc);
+    HWND hwnd = CreateWindowExA(0, STANDIN_OPENED_CLASS, folder, WS_OVERLAPPEDWINDOW, 60, 60,
+                                400, 200, NULL, NULL, instance, NULL);
+    if (hwnd == NULL)
+        return 1;
+    ShowWindow(hwnd, SW_SHOWNORMAL);
+    MSG msg;
+    while (GetMessageA(&msg, NULL, 0, 0) > 0)
+        DispatchMessageA(&msg);
+    return 0;
+}
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
+    const char *opened = strstr(commandLine, "--opened ");
+    if (opened != NULL)
+        return ShowOpened(instance, opened + 9);
     int hang = strstr(commandLine, "--hang") != NULL;
     int hidden = strstr(commandLine, "--hidden") != NULL;
     int noMutex = strstr(commandLine, "--no-mutex") != NULL;

@@ -12,7 +12,8 @@
 
 #include <string>
 
-/* the product's keys under HKEY_CURRENT_USER */
+/* the product's keys under HKEY_CURRENT_USER: the settings, and the
+   installation record, which earlier Setups wrote only there */
 inline const char kProductKey[] = "Software\\Veskaro\\Quorvane";
 inline const char kMainKey[] = "Software\\Veskaro\\Quorvane\\Main";
 inline const char kOptionKey[] = "Software\\Veskaro\\Quorvane\\Option";
@@ -20,6 +21,12 @@ inline const char kSetupKey[] = "Software\\Veskaro\\Quorvane\\Setup";
 /* the installation record's values */
 inline const char kInstallPathValue[] = "InstallPath";
 inline const char kVersionValue[] = "Version";
+
+/* the installation record of the whole machine, under
+   HKEY_LOCAL_MACHINE, and the maker's key above the product's there */
+inline const char kMachineMakerKey[] = "SOFTWARE\\Veskaro";
+inline const char kMachineProductKey[] = "SOFTWARE\\Veskaro\\Quorvane";
+inline const char kMachineSetupKey[] = "SOFTWARE\\Veskaro\\Quorvane\\Setup";
 
 /* the entry in the Windows uninstall list, under HKEY_LOCAL_MACHINE */
 inline const char kUninstallKey[] =

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <aclapi.h>
+#include <sddl.h>
 
 #include <string.h>
 
@@ -133,6 +134,22 @@ long EveryoneAccess(const std::string &path)
     }
     LocalFree(descriptor);
     return access;
+}
+
+int LetEveryoneChange(const std::string &path)
+{
+    PSECURITY_DESCRIPTOR descriptor = NULL;
+    PACL dacl = NULL;
+    BOOL present = FALSE, defaulted = FALSE;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;OICI;FA;;;WD)",
+                                                              SDDL_REVISION_1, &descriptor, NULL))
+        return 0;
+    int ok = GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) &&
+             SetNamedSecurityInfoA((char *)WithoutBackslash(path).c_str(), SE_FILE_OBJECT,
+                                   DACL_SECURITY_INFORMATION, NULL, NULL, dacl,
+                                   NULL) == ERROR_SUCCESS;
+    LocalFree(descriptor);
+    return ok;
 }
 
 std::string TestRoot()

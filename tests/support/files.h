@@ -24,6 +24,10 @@ std::string WithoutBackslash(const std::string &path);
    Everyone from the mode's "other" bits); -1 when it cannot be read */
 long EveryoneAccess(const std::string &path);
 
+/* gives Everyone full control of path (Wine makes that mode 777); 1 on
+   success */
+int LetEveryoneChange(const std::string &path);
+
 /* the throw-away root of test folders, ending in a backslash */
 std::string TestRoot();
 

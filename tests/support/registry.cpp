@@ -16,6 +16,7 @@ void DeleteKeyTree(HKEY root, const char *key)
 void ResetProductRegistry()
 {
     DeleteKeyTree(HKEY_CURRENT_USER, "Software\\Veskaro");
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kMachineMakerKey);
     DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallKey);
     for (const char *key : kVerbKeys)
         DeleteKeyTree(HKEY_CLASSES_ROOT, key);

@@ -30,6 +30,31 @@ int StartStandIn(Program *program, const char *arguments)
     return 0;
 }
 
+int RecordFolderOpenings()
+{
+    std::string command = "\"" + BinFile("QuorvaneStandIn.exe") + "\" --opened %1";
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Folder\\shell\\explore\\command",
+                        0, NULL, 0, KEY_SET_VALUE, NULL, &key, NULL) != ERROR_SUCCESS)
+        return 0;
+    LONG status = RegSetValueExA(key, NULL, 0, REG_SZ, (const BYTE *)command.c_str(),
+                                 (DWORD)command.size() + 1);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
+
+std::string OpenedFolder(const Program *program)
+{
+    HWND window = WaitForChildWindow(program);
+    char className[64] = "";
+    if (window == NULL || !GetClassNameA(window, className, sizeof(className)) ||
+        lstrcmpA(className, STANDIN_OPENED_CLASS) != 0)
+        return "<no window>";
+    char text[MAX_PATH + 16] = "";
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof(text), (LPARAM)text, SMTO_BLOCK, 5000, NULL);
+    return text;
+}
+
 HWND StandInWindow()
 {
     return FindWindowA(STANDIN_CLASS, NULL);

@@ -7,9 +7,18 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "process.h"
 
 int StartStandIn(Program *program, const char *arguments = "");
+/* the stand-in as the machine's command for the shell's folder verb, as
+   Setup opens folders with it: each opening then shows a window of the
+   stand-in captioned with the folder as the shell handed it over */
+int RecordFolderOpenings();
+/* the folder in the window of such an opening by a program of the job of
+   program, or "<no window>" after the deadline */
+std::string OpenedFolder(const Program *program);
 HWND StandInWindow();
 
 struct BroadcastCount {

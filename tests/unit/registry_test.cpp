@@ -12,6 +12,7 @@
 #include <vector>
 
 #include <aclapi.h>
+#include <sddl.h>
 
 #include <gtest/gtest.h>
 
@@ -22,8 +23,12 @@
 
 namespace {
 
+/* a box Setup would show (a record it cannot read ends the process
+   after one) is dismissed, never waited in */
 class Registry : public ::testing::Test {
 protected:
+    BoxCatcher boxes;
+
     void SetUp() override
     {
         ResetProductRegistry();
@@ -95,15 +100,35 @@ TEST_F(Registry, InstallationRecordIsAlwaysRewrittenWithItsNul)
     ASSERT_TRUE(WriteString(HKEY_CURRENT_USER, kSetupKey, kInstallPathValue, "D:\\Old\\"));
     strcpy(InstallPath, "D:\\表\\");
     WriteInstallationRecord();
-    EXPECT_TRUE(HasDword(kSetupKey, kVersionValue, QV_VERSION_NUMBER));
-    std::string data;
-    DWORD type = 0;
-    ASSERT_TRUE(ReadRaw(HKEY_CURRENT_USER, kSetupKey, kInstallPathValue, &data, &type));
-    EXPECT_EQ((DWORD)REG_SZ, type);
-    EXPECT_EQ(std::string("D:\\表\\") + '\0', data);
-    std::vector<std::string> names;
-    ValueNames(HKEY_CURRENT_USER, kSetupKey, &names);
-    EXPECT_EQ(2u, names.size());
+    /* the machine's, and this account's for older Setups */
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        const char *key = root == HKEY_LOCAL_MACHINE ? kMachineSetupKey : kSetupKey;
+        SCOPED_TRACE(key);
+        DWORD version = 0, type = 0;
+        EXPECT_TRUE(ReadDword(root, key, kVersionValue, &version, &type));
+        EXPECT_EQ((DWORD)QV_VERSION_NUMBER, version);
+        EXPECT_EQ((DWORD)REG_DWORD, type);
+        std::string data;
+        ASSERT_TRUE(ReadRaw(root, key, kInstallPathValue, &data, &type));
+        EXPECT_EQ((DWORD)REG_SZ, type);
+        EXPECT_EQ(std::string("D:\\表\\") + '\0', data);
+        std::vector<std::string> names;
+        ValueNames(root, key, &names);
+        EXPECT_EQ(2u, names.size());
+    }
+}
+
+TEST_F(Registry, LocalSystemWritesNothingForAUser)
+{
+    /* a deployment tool's run: that HKEY_CURRENT_USER is no user's */
+    SystemAccount = 1;
+    SeedSettings();
+    WriteInstallationRecord();
+    SystemAccount = 0;
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kMachineSetupKey));
+    /* the tests run as a user */
+    EXPECT_EQ(0, RunsAsLocalSystem());
 }
 
 /* a record under HKEY_CURRENT_USER\kSetupKey as other programs may have
@@ -221,6 +246,33 @@ TEST_F(Registry, ARecordDecidesTheMode)
     EXPECT_EQ(Install, SetupMode);
 }
 
+TEST_F(Registry, TheMachinesRecordDecidesWhereThereIsOne)
+{
+    const DWORD older = QV_VERSION_NUMBER - 1;
+    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kSetupKey, kVersionValue, older));
+    ASSERT_TRUE(WriteString(HKEY_CURRENT_USER, kSetupKey, kInstallPathValue, "C:\\Mine\\"));
+    ASSERT_TRUE(WriteDword(HKEY_LOCAL_MACHINE, kMachineSetupKey, kVersionValue, QV_VERSION_NUMBER));
+    ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, kMachineSetupKey, kInstallPathValue, "C:\\All\\"));
+    DecideSetupMode();
+    EXPECT_EQ(Uninstall, SetupMode);
+    EXPECT_STREQ("C:\\All\\", InstallPath);
+
+    /* without it, this account's record as earlier Setups left it */
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kMachineMakerKey);
+    DecideSetupMode();
+    EXPECT_EQ(Update, SetupMode);
+    EXPECT_STREQ("C:\\Mine\\", InstallPath);
+
+    /* with it, this account's record plays no part */
+    ASSERT_TRUE(WriteDword(HKEY_LOCAL_MACHINE, kMachineSetupKey, kVersionValue, older));
+    ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, kMachineSetupKey, kInstallPathValue, "C:\\All\\"));
+    DeleteKeyTree(HKEY_CURRENT_USER, kSetupKey);
+    ASSERT_TRUE(CreateKey(HKEY_CURRENT_USER, kSetupKey));
+    DecideSetupMode();
+    EXPECT_EQ(Update, SetupMode);
+    EXPECT_STREQ("C:\\All\\", InstallPath);
+}
+
 TEST_F(Registry, ValueHelpers)
 {
     ASSERT_TRUE(CreateKey(HKEY_CURRENT_USER, kMainKey));
@@ -332,6 +384,142 @@ TEST(InstallFolderSecurity, IsProtectedAndGrantsExactlySystemAdministratorsAndUs
         ASSERT_TRUE(CreateWellKnownSid(expected[i].sid, NULL, sid, &size));
         EXPECT_TRUE(EqualSid(sid, &ace->SidStart));
     }
+    LocalFree(descriptor);
+}
+
+/* a descriptor from its SDDL, freed with the test */
+struct Descriptor {
+    PSECURITY_DESCRIPTOR sd = NULL;
+    explicit Descriptor(const char *sddl)
+    {
+        ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &sd, NULL);
+    }
+    ~Descriptor() { LocalFree(sd); }
+};
+
+TEST(FolderSecurity, OnlyFoldersThatOthersCannotChangeAreSafe)
+{
+    /* the account running Setup, and another user */
+#define ACCOUNT "S-1-5-21-1-2-3-1000"
+#define OTHER "S-1-5-21-1-2-3-1002"
+#define TI "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464"
+    const char *const kProgramFiles =
+        "O:" TI "D:PAI(A;;FA;;;" TI ")(A;CIIO;GA;;;" TI ")(A;;0x1301bf;;;SY)(A;OICIIO;GA;;;SY)"
+        "(A;;0x1301bf;;;BA)(A;OICIIO;GA;;;BA)(A;;0x1200a9;;;BU)(A;OICIIO;GXGR;;;BU)"
+        "(A;OICIIO;GA;;;CO)(A;;0x1200a9;;;AC)(A;OICIIO;GXGR;;;AC)";
+    /* Authenticated Users may make folders there, and change what is made
+       below */
+    const char *const kRootOfC =
+        "O:SYD:AI(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)"
+        "(A;OICIIO;SDGXGWGR;;;AU)(A;;0x4;;;AU)";
+    /* what a folder made under it inherits */
+    const char *const kUnderC = "D:AI(A;OICIID;FA;;;BA)(A;OICIID;FA;;;SY)(A;OICIID;0x1200a9;;;BU)"
+                                "(A;ID;0x1301bf;;;AU)(A;OICIIOID;SDGXGWGR;;;AU)";
+    /* Authenticated Users may change everything */
+    const char *const kDataRoot =
+        "O:BAD:AI(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1301bf;;;AU)(A;OICI;0x1200a9;;;BU)";
+    const char *const kUnderData =
+        "O:BAD:AI(A;OICIID;FA;;;BA)(A;OICIID;FA;;;SY)(A;OICIID;0x1301bf;;;AU)"
+        "(A;OICIID;0x1200a9;;;BU)";
+    const char *const kSetupMade = "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+    const char *const kWine755 =
+        "O:" ACCOUNT "D:(A;OICI;FA;;;SY)(A;OICI;FA;;;" ACCOUNT ")(A;OICI;0x1200a9;;;WD)";
+    const char *const kWine1777 =
+        "O:" ACCOUNT "D:(A;OICI;FA;;;SY)(A;OICI;FA;;;" ACCOUNT ")(A;OICI;0x1301ff;;;WD)";
+    struct Row {
+        const char *what;
+        std::string sddl;
+        int place, safe;
+    } rows[] = {
+        {"Program Files above", kProgramFiles, FolderAbovePlace, 1},
+        {"Program Files itself", kProgramFiles, InstallFolderPlace, 1},
+        {"the root of C: above", kRootOfC, DriveRootPlace, 1},
+        {"the root of C: itself", kRootOfC, InstallFolderPlace, 0},
+        {"a user's folder under C:\\ itself", std::string("O:" OTHER) + kUnderC,
+         InstallFolderPlace, 0},
+        {"a user's folder under C:\\ above", std::string("O:" OTHER) + kUnderC, FolderAbovePlace,
+         0},
+        {"an administrator's folder under C:\\ itself", std::string("O:BA") + kUnderC,
+         InstallFolderPlace, 0},
+        {"an administrator's folder under C:\\ above", std::string("O:BA") + kUnderC,
+         FolderAbovePlace, 0},
+        {"a data drive's root above", kDataRoot, DriveRootPlace, 1},
+        {"a data drive's root itself", kDataRoot, InstallFolderPlace, 0},
+        {"a folder under it itself", kUnderData, InstallFolderPlace, 0},
+        {"a folder under it above", kUnderData, FolderAbovePlace, 0},
+        {"a folder Setup made", std::string("O:BA") + kSetupMade, InstallFolderPlace, 1},
+        {"another user's folder with Setup's permissions", std::string("O:" OTHER) + kSetupMade,
+         InstallFolderPlace, 0},
+        {"Wine's mode 755 itself", kWine755, InstallFolderPlace, 1},
+        {"Wine's mode 755 as a root", kWine755, DriveRootPlace, 1},
+        {"Wine's mode 1777 itself", kWine1777, InstallFolderPlace, 0},
+        {"Wine's mode 1777 above", kWine1777, FolderAbovePlace, 0},
+        {"Wine's mode 1777 as a root", kWine1777, DriveRootPlace, 0},
+        /* the folder itself is closed, but others may write the files */
+        {"files inherit a write", "O:BAD:P(A;OICI;FA;;;BA)(A;OIIO;0x2;;;BU)", InstallFolderPlace,
+         0},
+        {"files inherit a write, above", "O:BAD:P(A;OICI;FA;;;BA)(A;OIIO;0x2;;;BU)",
+         FolderAbovePlace, 1},
+        {"a denial takes nothing away", "O:BAD:P(D;OICI;FA;;;BU)(A;OICI;FA;;;BA)",
+         InstallFolderPlace, 1},
+    };
+#undef ACCOUNT
+#undef OTHER
+#undef TI
+    PSID account = NULL;
+    ASSERT_TRUE(ConvertStringSidToSidA("S-1-5-21-1-2-3-1000", &account));
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        Descriptor descriptor(row.sddl.c_str());
+        ASSERT_NE(nullptr, descriptor.sd);
+        EXPECT_EQ(row.safe, IsFolderSafe(descriptor.sd, row.place, account));
+    }
+
+    /* no DACL at all lets everyone do everything */
+    SECURITY_DESCRIPTOR open;
+    ASSERT_TRUE(InitializeSecurityDescriptor(&open, SECURITY_DESCRIPTOR_REVISION));
+    ASSERT_TRUE(SetSecurityDescriptorDacl(&open, TRUE, NULL, FALSE));
+    ASSERT_TRUE(SetSecurityDescriptorOwner(&open, account, FALSE));
+    EXPECT_EQ(0, IsFolderSafe(&open, FolderAbovePlace, account));
+    LocalFree(account);
+}
+
+TEST(FolderSecurity, TheFoldersOfAnInstallAreCheckedFromTheirRoot)
+{
+    /* Wine reports a folder's mode: what the tests make is 755, Z:\tmp
+       is 1777 */
+    char unsafe[MAX_PATH];
+    std::string folder = TestRoot() + "made\\";
+    ASSERT_TRUE(MakeFreshFolder(folder));
+    EXPECT_EQ(0, FindUnsafeFolder((folder + "not yet\\").c_str(), unsafe, sizeof(unsafe)));
+    EXPECT_EQ(1, FindUnsafeFolder("Z:\\tmp\\qv-not-yet\\Quorvane\\", unsafe, sizeof(unsafe)));
+    EXPECT_STREQ("Z:\\tmp\\", unsafe);
+    DeleteTree(TestRoot());
+}
+
+TEST(DataFileSecurity, LetsUsersReadAndWriteBesideWhatIsInherited)
+{
+    PSECURITY_DESCRIPTOR descriptor = DataFileSecurity();
+    ASSERT_NE(nullptr, descriptor);
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ASSERT_TRUE(GetSecurityDescriptorControl(descriptor, &control, &revision));
+    EXPECT_FALSE(control & SE_DACL_PROTECTED) << "the folder's entries would not be inherited";
+    BOOL present = FALSE, defaulted = TRUE;
+    PACL dacl = NULL;
+    ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted));
+    ASSERT_NE(nullptr, dacl);
+    ASSERT_EQ(1u, dacl->AceCount);
+    ACCESS_ALLOWED_ACE *ace = NULL;
+    ASSERT_TRUE(GetAce(dacl, 0, (void **)&ace));
+    EXPECT_EQ(ACCESS_ALLOWED_ACE_TYPE, ace->Header.AceType);
+    EXPECT_EQ(0, ace->Header.AceFlags);
+    EXPECT_EQ((DWORD)(FILE_GENERIC_READ | FILE_GENERIC_WRITE), ace->Mask) << std::hex << ace->Mask;
+    EXPECT_EQ(0u, ace->Mask & (DELETE | WRITE_DAC | WRITE_OWNER));
+    BYTE users[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof(users);
+    ASSERT_TRUE(CreateWellKnownSid(WinBuiltinUsersSid, NULL, users, &size));
+    EXPECT_TRUE(EqualSid(users, &ace->SidStart));
     LocalFree(descriptor);
 }
 

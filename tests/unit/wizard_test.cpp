@@ -189,4 +189,34 @@ TEST(FolderOpening, OnlyAnExistingFolderWithItsBackslash)
     DeleteTree(TestRoot());
 }
 
+TEST(FolderOpening, GoesThroughTheMachinesFolderClass)
+{
+    /* the class Setup opens: the machine's, marked here to tell it */
+    const char kFolder[] = "SOFTWARE\\Classes\\Folder";
+    ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, kFolder, "QuorvaneTest", "machine"));
+    HKEY folderClass = OpenFolderClass();
+    ASSERT_NE(nullptr, folderClass);
+    char mark[16] = "";
+    DWORD size = sizeof(mark);
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(folderClass, "QuorvaneTest", NULL, NULL,
+                                              (BYTE *)mark, &size));
+    EXPECT_STREQ("machine", mark);
+
+    /* Wine merges no user classes, so the opening itself cannot show that
+       it asks for the class it was given: what it asks for is read here */
+    strcpy(InstallPath, "C:\\Tools\\");
+    SHELLEXECUTEINFOA info;
+    DescribeFolderOpening(&info, folderClass, NULL);
+    EXPECT_EQ((ULONG)SEE_MASK_CLASSKEY, info.fMask & SEE_MASK_CLASSKEY);
+    EXPECT_EQ((ULONG)SEE_MASK_FLAG_NO_UI, info.fMask & SEE_MASK_FLAG_NO_UI);
+    EXPECT_EQ(folderClass, info.hkeyClass);
+    EXPECT_STREQ("explore", info.lpVerb);
+    EXPECT_EQ(InstallPath, info.lpFile);
+    RegCloseKey(folderClass);
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kFolder, 0, KEY_SET_VALUE, &key));
+    RegDeleteValueA(key, "QuorvaneTest");
+    RegCloseKey(key);
+}
+
 } // namespace
