@@ -83,6 +83,10 @@ void Summary()
     std::string text = "```\n";
     std::string path, data;
     DWORD value = 0, type = 0;
+    if (ReadString(HKEY_LOCAL_MACHINE, QV_MACHINE_SETUP_KEY, QV_INSTALL_PATH_VALUE, &path))
+        text += "HKLM\\" QV_MACHINE_SETUP_KEY "\\InstallPath = " + std::string(path.c_str()) + "\n";
+    if (ReadDword(HKEY_LOCAL_MACHINE, QV_MACHINE_SETUP_KEY, QV_VERSION_VALUE, &value))
+        text += "HKLM\\" QV_MACHINE_SETUP_KEY "\\Version = " + std::to_string(value) + "\n";
     if (ReadString(HKEY_CURRENT_USER, QV_SETUP_KEY, QV_INSTALL_PATH_VALUE, &path))
         text += "HKCU\\" QV_SETUP_KEY "\\InstallPath = " + std::string(path.c_str()) + "\n";
     if (ReadDword(HKEY_CURRENT_USER, QV_SETUP_KEY, QV_VERSION_VALUE, &value))
@@ -290,7 +294,7 @@ void Update()
 {
     Step("4. アップデート (バージョン " + std::to_string(QV_VERSION_NUMBER - 1) +
          " が記録されているとき)");
-    WriteDword(HKEY_CURRENT_USER, QV_SETUP_KEY, QV_VERSION_VALUE, QV_VERSION_NUMBER - 1);
+    WriteDword(HKEY_LOCAL_MACHINE, QV_MACHINE_SETUP_KEY, QV_VERSION_VALUE, QV_VERSION_NUMBER - 1);
     Program setup;
     if (!StartSetupFromMedia(&setup))
         return;
@@ -340,14 +344,14 @@ void OtherBoxes()
 {
     Step("6. そのほかのメッセージ");
     Program setup;
-    WriteDword(HKEY_CURRENT_USER, QV_SETUP_KEY, QV_VERSION_VALUE, QV_VERSION_NUMBER + 1);
-    WriteString(HKEY_CURRENT_USER, QV_SETUP_KEY, QV_INSTALL_PATH_VALUE, kInstallFolder);
+    WriteDword(HKEY_LOCAL_MACHINE, QV_MACHINE_SETUP_KEY, QV_VERSION_VALUE, QV_VERSION_NUMBER + 1);
+    WriteString(HKEY_LOCAL_MACHINE, QV_MACHINE_SETUP_KEY, QV_INSTALL_PATH_VALUE, kInstallFolder);
     if (StartSetupFromMedia(&setup)) {
         Answer(WaitBox(&setup, "20-box-newer", "より新しいバージョンが記録されているとき"), IDOK);
         ExpectExit(&setup, 0);
     }
     ResetProductRegistry();
-    WriteDword(HKEY_CURRENT_USER, QV_SETUP_KEY, QV_VERSION_VALUE, QV_VERSION_NUMBER - 1);
+    WriteDword(HKEY_LOCAL_MACHINE, QV_MACHINE_SETUP_KEY, QV_VERSION_VALUE, QV_VERSION_NUMBER - 1);
     if (StartSetupFromMedia(&setup)) {
         Answer(WaitBox(&setup, "21-box-registry-error", "インストールの記録が読めないとき"), IDOK);
         ExpectExit(&setup, (DWORD)-1);
@@ -438,8 +442,13 @@ int main(int argc, char **argv)
     if (g_media.empty() || g_media[g_media.size() - 1] != '\\')
         g_media += '\\';
 
-    /* a clean machine: no product, and some things to assign keywords to */
+    /* a clean machine: no product, and some things to assign keywords to.
+       Setup opens the install folder through the machine's Folder class,
+       which in Wine's registry has no "explore" verb: Wine's own folder
+       window stands in for Windows' */
     ResetProductRegistry();
+    WriteString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Folder\\shell\\explore\\command", "",
+                "C:\\windows\\explorer.exe \"%1\"");
     DeleteTree(kInstallFolder);
     DeleteTree(TestRoot());
     MakeFreshFolder("C:\\Data\\Projects");
