@@ -7,6 +7,7 @@
 
 #include "common/names.h"
 #include "version.h"
+#include "tests/support/contract.h"
 #include "tests/support/support.h"
 
 namespace {
@@ -52,12 +53,16 @@ std::vector<std::string> InstallDifferences(const std::string &media, const std:
         CheckDword(&out, HKEY_CURRENT_USER, "HKCU", QV_MAIN_KEY, value.name, value.value);
     for (const DwordValue &value : kOptionDefaults)
         CheckDword(&out, HKEY_CURRENT_USER, "HKCU", QV_OPTION_KEY, value.name, value.value);
-    CheckString(&out, HKEY_CURRENT_USER, "HKCU", QV_SETUP_KEY, "InstallPath", folder);
+    CheckString(&out, HKEY_LOCAL_MACHINE, "HKLM", QV_MACHINE_SETUP_KEY, QV_INSTALL_PATH_VALUE,
+                folder);
+    CheckDword(&out, HKEY_LOCAL_MACHINE, "HKLM", QV_MACHINE_SETUP_KEY, QV_VERSION_VALUE,
+               QV_VERSION_NUMBER);
+    CheckString(&out, HKEY_CURRENT_USER, "HKCU", QV_SETUP_KEY, QV_INSTALL_PATH_VALUE, folder);
     CheckDword(&out, HKEY_CURRENT_USER, "HKCU", QV_SETUP_KEY, QV_VERSION_VALUE, QV_VERSION_NUMBER);
 
     std::string program = folder + QV_SETUP_EXE;
     std::string quoted = "\"" + program + "\"";
-    CheckString(&out, HKEY_LOCAL_MACHINE, "HKLM", QV_UNINSTALL_KEY, "DisplayName", "Veskaro Quorvane");
+    CheckString(&out, HKEY_LOCAL_MACHINE, "HKLM", QV_UNINSTALL_KEY, "DisplayName", QV_DISPLAY_NAME);
     CheckString(&out, HKEY_LOCAL_MACHINE, "HKLM", QV_UNINSTALL_KEY, "UninstallString", quoted);
     CheckString(&out, HKEY_LOCAL_MACHINE, "HKLM", QV_UNINSTALL_KEY, "QuietUninstallString",
                 quoted + " /S /UNINSTALL");

@@ -16,7 +16,8 @@
 ; - seeds HKCU\Software\Veskaro\Quorvane\Main and \Option with the main
 ;   program's defaults, each value only where it is missing;
 ; - records InstallPath (the folder with its trailing backslash) and
-;   Version 130 under ...\Setup; failing to write them ends the install;
+;   Version 130 under ...\Setup, and the same under
+;   HKLM\SOFTWARE\Veskaro\Quorvane\Setup; failing to write them ends the install;
 ; - registers the uninstall entry "Veskaro Quorvane" under HKLM, whose
 ;   commands start the installed Setup.exe (the peer has no uninstaller
 ;   of its own), best effort as Setup does.
@@ -136,6 +137,8 @@ Section
   ; the installation record: without it no later Setup could update or
   ; uninstall
   ClearErrors
+  WriteRegStr HKLM "SOFTWARE\Veskaro\Quorvane\Setup" "InstallPath" $Folder
+  WriteRegDWORD HKLM "SOFTWARE\Veskaro\Quorvane\Setup" "Version" 130
   WriteRegStr HKCU "${PRODUCT_KEY}\Setup" "InstallPath" $Folder
   WriteRegDWORD HKCU "${PRODUCT_KEY}\Setup" "Version" 130
   IfErrors failed

@@ -12,7 +12,9 @@
  * ("/S /D=<folder>") from start to exit, from a clean state each time
  * (no product keys, no install folder). Each silent install is read back
  * afterwards; only those that exit with 0, show no window and leave a
- * complete install count. Prints figures; asserts nothing.
+ * complete install count. And Setup's own silent install, update and
+ * uninstall of the whole product, in the same turns. Prints figures;
+ * asserts nothing.
  *
  *   startbench.exe [repetitions [peer-setup.exe]]
  */
@@ -25,8 +27,10 @@
 #include <string>
 #include <vector>
 
+#include "common/names.h"
 #include "install_check.h"
 #include "tests/support/support.h"
+#include "version.h"
 
 namespace {
 
@@ -168,21 +172,19 @@ double Elapsed(const LARGE_INTEGER &start)
     return (double)(now.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart;
 }
 
-/* one silent install of the media into folder (no trailing backslash)
-   from a clean state: no product keys, nothing under root; timed from
-   the start to the exit, then read back */
-void SilentInstall(SilentSubject *subject, const std::string &media, const std::string &root,
-                   const std::string &folder)
+/* one silent run of subject's program with arguments, timed from the
+   start to the exit; the time, or -1 for a run that did not exit with 0
+   on its own without showing a window (counted in subject) */
+double TimeSilentRun(SilentSubject *subject, const std::string &arguments,
+                     const std::string &media)
 {
-    ResetProductRegistry();
-    DeleteTree(root);
-    std::string line = "\"" + subject->exe + "\" /S /D=" + folder;
+    std::string line = "\"" + subject->exe + "\" " + arguments;
     Program program;
     LARGE_INTEGER start;
     QueryPerformanceCounter(&start);
     if (!StartProgramRaw(&program, subject->exe, line, media.c_str())) {
         subject->notStarted++;
-        return;
+        return -1;
     }
     double ms = -1;
     for (;;) {
@@ -196,12 +198,12 @@ void SilentInstall(SilentSubject *subject, const std::string &media, const std::
         if (search.found != NULL) {
             subject->showedWindow++;
             EndProgram(&program);
-            return;
+            return -1;
         }
         if (Elapsed(start) > kSilentWaitMs) {
             subject->timedOut++;
             EndProgram(&program);
-            return;
+            return -1;
         }
     }
     DWORD code = STILL_ACTIVE;
@@ -210,8 +212,17 @@ void SilentInstall(SilentSubject *subject, const std::string &media, const std::
     if (code != 0) {
         subject->failedExit++;
         subject->lastExitCode = code;
-        return;
+        return -1;
     }
+    return ms;
+}
+
+/* the install under folder read back; the time counted when it is whole */
+void CountWholeInstall(SilentSubject *subject, double ms, const std::string &media,
+                       const std::string &folder)
+{
+    if (ms < 0)
+        return;
     std::vector<std::string> differences = InstallDifferences(media, folder + "\\");
     if (!differences.empty()) {
         if (subject->incomplete++ == 0)
@@ -219,6 +230,31 @@ void SilentInstall(SilentSubject *subject, const std::string &media, const std::
         return;
     }
     subject->ms.push_back(ms);
+}
+
+/* one silent install of the media into folder (no trailing backslash)
+   from a clean state: no product keys, nothing under root; timed from
+   the start to the exit, then read back */
+void SilentInstall(SilentSubject *subject, const std::string &media, const std::string &root,
+                   const std::string &folder)
+{
+    ResetProductRegistry();
+    DeleteTree(root);
+    CountWholeInstall(subject, TimeSilentRun(subject, "/S /D=" + folder, media), media, folder);
+}
+
+/* Setup's own silent runs in turn from a clean state: the install, an
+   update over it (an older version recorded), and the uninstall */
+void SilentCycle(SilentSubject runs[3], const std::string &media, const std::string &root,
+                 const std::string &folder)
+{
+    SilentInstall(&runs[0], media, root, folder);
+    WriteDword(HKEY_LOCAL_MACHINE, "SOFTWARE\\Veskaro\\Quorvane\\Setup", "Version",
+               QV_VERSION_NUMBER - 1);
+    CountWholeInstall(&runs[1], TimeSilentRun(&runs[1], "/S", media), media, folder);
+    double ms = TimeSilentRun(&runs[2], "/S /UNINSTALL", media);
+    if (ms >= 0 && !FileExists(folder + "\\" QV_MAIN_EXE))
+        runs[2].ms.push_back(ms);
 }
 
 long long FileSize(const std::string &path)
@@ -315,9 +351,20 @@ int main(int argc, char **argv)
         }
     }
 
+    /* Setup's own silent install, update and uninstall */
+    SilentSubject cycle[3] = {
+        {"install", media + "Setup.exe", {}, 0, 0, 0, 0, 0, 0, {}},
+        {"update", media + "Setup.exe", {}, 0, 0, 0, 0, 0, 0, {}},
+        {"uninstall", media + "Setup.exe", {}, 0, 0, 0, 0, 0, 0, {}},
+    };
+
     /* one start of each first, not counted: the caches fill */
     for (Subject &subject : subjects)
         TimeToDialog(&subject);
+    {
+        SilentSubject warmUp[3] = {cycle[0], cycle[1], cycle[2]};
+        SilentCycle(warmUp, media, silentRoot, silentFolder);
+    }
     for (SilentSubject &subject : silent) {
         SilentSubject warmUp = subject;
         SilentInstall(&warmUp, media, silentRoot, silentFolder);
@@ -330,6 +377,7 @@ int main(int argc, char **argv)
         }
         for (SilentSubject &subject : silent)
             SilentInstall(&subject, media, silentRoot, silentFolder);
+        SilentCycle(cycle, media, silentRoot, silentFolder);
     }
 
     double base = Median(subjects[0].ms);
@@ -346,6 +394,17 @@ int main(int argc, char **argv)
             printf("  (%d of %d starts showed no %s)\n", repetitions - (int)subject.ms.size(),
                    repetitions, subject.anyWindow ? "window" : "dialog");
     }
+
+    printf("\n");
+    printf("Setup's silent runs of the whole product (\"/S /D=%s\", then \"/S\" over an older\n"
+           "version recorded, then \"/S /UNINSTALL\"), medians of %d runs each, in turns\n",
+           silentFolder.c_str(), repetitions);
+    for (const SilentSubject &run : cycle)
+        printf("  %-10s %10.1f ms\n", run.name, Median(run.ms));
+    if (Median(cycle[0].ms) > 0)
+        printf("  update/install %.2f\n", Median(cycle[1].ms) / Median(cycle[0].ms));
+    for (const SilentSubject &run : cycle)
+        PrintSilentRuns(run, repetitions);
 
     if (withPeer) {
         const Subject &ours = subjects[1];
