@@ -34,3 +34,31 @@ char *StrictAnsiCommandLine(int *noMemory)
     }
     return line;
 }
+
+char *MarkedAnsiText(const wchar_t *wide)
+{
+    int length = lstrlenW(wide);
+    /* two bytes at most for each character, and the terminator */
+    char *text = (char *)HeapAlloc(GetProcessHeap(), 0, (SIZE_T)length * 2 + 1);
+    if (text == NULL)
+        return NULL;
+    char *out = text;
+    for (int i = 0; i < length; i++) {
+        BOOL substituted = FALSE;
+        int n = 0;
+        /* a pair of surrogates is one character, and none of code page 932 */
+        if (wide[i] < 0xD800 || wide[i] > 0xDFFF)
+            n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide + i, 1, out, 2, NULL,
+                                    &substituted);
+        else if (wide[i] <= 0xDBFF && i + 1 < length && wide[i + 1] >= 0xDC00 &&
+                 wide[i + 1] <= 0xDFFF)
+            i++;
+        if (n == 0 || substituted) {
+            *out++ = NO_ANSI_FORM;
+            continue;
+        }
+        out += n;
+    }
+    *out = '\0';
+    return text;
+}

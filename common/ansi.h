@@ -18,4 +18,12 @@ int WideToAnsi(const wchar_t *wide, char *out, int size);
    form, or when there is no memory for it (*noMemory then says so) */
 char *StrictAnsiCommandLine(int *noMemory);
 
+/* stands for a character without an ANSI form: a control character no
+   file name may hold */
+#define NO_ANSI_FORM '\x01'
+/* wide as ANSI text on the process heap, for HeapFree, with NO_ANSI_FORM
+   for each character that has no ANSI form, so that one such character
+   spoils only the word it is in; NULL when there is no memory */
+char *MarkedAnsiText(const wchar_t *wide);
+
 #endif

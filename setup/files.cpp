@@ -105,7 +105,14 @@ static void CopyFromMediaOrDie(HWND owner, const char *mediaName, const char *ta
         DWORD error = GetLastError();
         LogFailure("コピー", target);
         /* access denied is no program's doing: a retry would never end */
-        if (!IsInUse(error) || !AskToRetryInUse(owner, target))
+        if (!IsInUse(error))
+            FatalSetupError();
+        /* no one can press Retry: the deployment tool tries again later */
+        if (SilentRun) {
+            AskToRetryInUse(owner, target);
+            ExitRun(RunBusy);
+        }
+        if (!AskToRetryInUse(owner, target))
             FatalSetupError();
     }
     LogLine("コピー: %s → %s", source, target);

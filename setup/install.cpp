@@ -125,9 +125,11 @@ void UpdateAction(HWND hwnd)
 {
     /* the recorded folder may have been made, or changed, by another */
     if (!InstallFolderIsSafe(hwnd))
-        ExitRun(-1);
+        ExitRun(RunFailed);
     CopyProductFiles(hwnd);
     SeedSettings();
     WriteInstallationRecord();
+    /* the entry of this version, also where an earlier one left another */
+    RegisterUninstallEntry();
     SetupBox(hwnd, SETUP_UPDATED_TEXT, MB_ICONINFORMATION);
 }

@@ -23,6 +23,8 @@ static LRESULT OnCreate(HWND hwnd)
         DestroyWindow(hwnd);
         return 0;
     }
+    /* the recorded folder's programs may run in another session */
+    EndIfProductRuns(hwnd);
     /* a Unicode dialog, so that its folder box holds any name the user
        types or browses to, and a name code page 932 cannot hold is seen */
     INT_PTR result =
@@ -58,6 +60,9 @@ static LRESULT CALLBACK SetupWndProc(HWND hwnd, UINT message, WPARAM wParam,
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 {
     RestrictDllSearchPath();
+    /* Setup shows its own boxes; Windows' own ("no disk" for a folder on
+       an empty drive) would keep a silent run waiting for ever */
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
 
     struct SetupSwitches switches;
     ReadSetupSwitches(&switches);
@@ -72,17 +77,23 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
         OpenSetupLog(switches.log);
     LogLine("開始: Quorvane セットアップ %s、コマンド ライン %s", QV_VERSION_TEXT,
             GetCommandLineA());
+    /* a deployment tool's line that says something else than it means:
+       nothing is done, and the code says so */
+    if (SilentRun && !switches.understood) {
+        LogLine("失敗: コマンド ラインの \"%s\" を解釈できません", switches.notUnderstood);
+        return EndRun(RunNotUnderstood);
+    }
 
     SetLastError(0);
     HANDLE mutex = CreateMutexA(NULL, TRUE, QV_GUARD_MUTEX);
     if (GetLastError() != 0 || HelperIsRunning()) {
         SetupBox(NULL, SETUP_RUNNING_TEXT, MB_ICONERROR);
-        return EndRun(1);
+        return EndRun(RunBusy);
     }
     if (SilentRun) {
-        int result = RunSilently(&switches);
+        int end = RunSilently(&switches);
         ReleaseMutex(mutex);
-        return EndRun(result);
+        return EndRun(end);
     }
 
     WNDCLASSA wc;
@@ -91,7 +102,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     wc.hInstance = hInstance;
     wc.lpszClassName = SETUP_WINDOW_CLASS;
     if (!RegisterClassA(&wc))
-        return EndRun(0);
+        return EndRun(RunDone);
 
     HWND hwnd = CreateWindowExA(0, SETUP_WINDOW_CLASS, NULL,
                                 WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT,
@@ -109,12 +120,14 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
         /* the window could not even be created: no quit message will
            come, and waiting for one would hang */
         ReleaseMutex(mutex);
-        return EndRun(0);
+        return EndRun(RunDone);
     }
     while (GetMessageA(&msg, NULL, 0, 0)) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+    /* the quit message carries 0: the run ended in the ordinary way,
+       completed or cancelled; every other end has left the process */
     ReleaseMutex(mutex);
-    return EndRun((int)msg.wParam);
+    return EndRun(RunDone);
 }

@@ -35,22 +35,39 @@ int SetupBox(HWND owner, const char *text, UINT type)
     }
 }
 
-int EndRun(int exitCode)
+int ExitCodeOf(int end)
 {
-    LogLine("終了: 終了コード %d", exitCode);
-    return exitCode;
+    static const int kInteractive[] = {0, 1, -1, -1};
+    /* success, another installation in progress, fatal error during
+       installation, invalid command line */
+    static const int kSilent[] = {0, 1618, 1603, 1639};
+    return SilentRun ? kSilent[end] : kInteractive[end];
 }
 
-void ExitRun(int exitCode)
+int EndRun(int end)
+{
+    static const char *const kMeanings[] = {
+        "正常に終了しました",
+        "Quorvane、ヘルパーまたは別のセットアップが実行中か、ファイルが使用中です。"
+        "何も変更していません。後でもう一度実行してください",
+        "エラーのため完了できませんでした",
+        "コマンド ラインを解釈できません。何もしていません",
+    };
+    int code = ExitCodeOf(end);
+    LogLine("終了: 終了コード %d (%s)", code, kMeanings[end]);
+    return code;
+}
+
+void ExitRun(int end)
 {
     /* through the runtime's own exit, as a return from WinMain would */
-    exit(EndRun(exitCode));
+    exit(EndRun(end));
 }
 
 static __attribute__((noreturn)) void RegistryReadError(void)
 {
     SetupBox(NULL, SETUP_REGISTRY_READ_TEXT, MB_ICONERROR);
-    ExitRun(-1);
+    ExitRun(RunFailed);
 }
 
 /* "Version" as 4 bytes, whatever type it was stored with */
@@ -106,15 +123,6 @@ int ReadInstallationRecord(HKEY root, const char *path, LONG *version, char *fol
     return RecordRead;
 }
 
-int HelperIsRunning(void)
-{
-    HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, QV_HELPER_MUTEX);
-    if (mutex == NULL)
-        return 0;
-    CloseHandle(mutex);
-    return 1;
-}
-
 void DecideSetupMode(void)
 {
     LONG recorded = 0;
@@ -153,5 +161,5 @@ void DecideSetupMode(void)
 void FatalSetupError(void)
 {
     SetupBox(NULL, SETUP_FATAL_TEXT, MB_ICONERROR);
-    ExitRun(-1);
+    ExitRun(RunFailed);
 }

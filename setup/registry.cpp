@@ -136,6 +136,8 @@ void RegisterUninstallEntry(void)
     /* what deployment tools run to uninstall with no one at the screen */
     JoinText(quietCommand, sizeof(quietCommand), command, " /S /UNINSTALL");
 
+    /* every value anew: what an earlier version left is no longer true */
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, QV_UNINSTALL_KEY);
     /* best effort: without the rights to write HKEY_LOCAL_MACHINE the
        installation stays valid without an entry */
     LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, QV_UNINSTALL_KEY, 0, NULL,

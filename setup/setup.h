@@ -58,10 +58,21 @@ __attribute__((noreturn)) void FatalSetupError(void);
 /* a box with the standard caption, also logged; the button the user
    chose. A silent run only logs it and answers No, Cancel or OK */
 int SetupBox(HWND owner, const char *text, UINT type);
-/* the end of the run in the log; returns exitCode */
-int EndRun(int exitCode);
-/* the same, then the process ends with exitCode */
-__attribute__((noreturn)) void ExitRun(int exitCode);
+/* how a run ends. Its exit code: interactive runs keep the codes they
+   always had (0, 1, -1); a silent run answers in the codes deployment
+   tools act on, Windows Installer's (0, 1618, 1603, 1639) */
+enum RunEnd {
+    RunDone = 0,          /* done, cancelled, or nothing to do */
+    RunBusy = 1,          /* the product or another Setup runs, or a file is in use */
+    RunFailed = 2,        /* any failure */
+    RunNotUnderstood = 3  /* the command line of /S is not understood */
+};
+int ExitCodeOf(int end);
+/* the end of the run in the log, with the code's meaning; returns the
+   exit code */
+int EndRun(int end);
+/* the same, then the process ends with the exit code */
+__attribute__((noreturn)) void ExitRun(int end);
 /* 1 when path is an existing folder ending in its backslash: the only
    thing opened in the shell after a completed run */
 int IsFolderToOpen(const char *path);
@@ -76,11 +87,19 @@ void DescribeFolderOpening(SHELLEXECUTEINFOA *info, HKEY folderClass, HWND hwnd)
    do there next, when IsFolderToOpen says so; not reported when it fails,
    as the run itself is complete */
 void OpenInstallFolder(HWND hwnd);
+/* whether the product runs (running.cpp) */
 /* 1 while a Helper runs (it holds its mutex from start to end) */
 int HelperIsRunning(void);
+/* 1 while a program of the product runs from the install folder, in any
+   session: the main program or Helper */
+int ProductProgramIsRunning(void);
+/* the running-program box and the end of the run (RunBusy) when a
+   Helper or a program of the install folder runs; right before anything
+   changes, and at the start */
+void EndIfProductRuns(HWND owner);
 /* the switches of this process's command line */
 void ReadSetupSwitches(struct SetupSwitches *switches);
-/* the run of /S; its exit code: 0 done or nothing to do, -1 a failure */
+/* the run of /S; how it ended */
 int RunSilently(const struct SetupSwitches *switches);
 
 /* the log of /LOG= */

@@ -11,10 +11,15 @@
  *   this version   nothing to do          uninstall
  *   newer          nothing to do          nothing to do
  *
- * A failure (an unreadable record, a refused folder, a missing media
- * file, a file in use: no one waits for Retry) ends the run with -1.
+ * The exit code says how it ended (setup.h): 0 done or nothing to do;
+ * 1618 the product or another Setup runs, or a file is in use (no one
+ * waits for Retry): nothing changed, try again later; 1603 any failure
+ * (an unreadable record, a refused folder, a missing media file, a
+ * failed copy or write); 1639 a command line that is not understood.
  */
 #include "setup.h"
+
+#include <string.h>
 
 #include "../common/ansi.h"
 #include "../common/text.h"
@@ -22,65 +27,77 @@
 
 void ReadSetupSwitches(struct SetupSwitches *switches)
 {
-    int noMemory = 0;
-    char *line = StrictAnsiCommandLine(&noMemory);
-    if (line != NULL) {
-        ParseSetupSwitches(SkipProgramName(line), switches);
+    const wchar_t *wide = GetCommandLineW();
+    char *line = MarkedAnsiText(wide != NULL ? wide : L"");
+    /* without memory even for the line there is nothing to go by */
+    ParseSetupSwitches(line != NULL ? SkipProgramName(line) : "", switches);
+    if (line != NULL)
         HeapFree(GetProcessHeap(), 0, line);
-        return;
-    }
-    /* a name code page 932 cannot hold: which switches were given is
-       still plain, but a folder or log file would be a look-alike */
-    ParseSetupSwitches(SkipProgramName(GetCommandLineA()), switches);
-    switches->folder[0] = '\0';
-    switches->log[0] = '\0';
+    /* a log file of a name code page 932 cannot hold would be a
+       look-alike, another file: none is written. The program's own path
+       plays no part */
+    if (strchr(switches->log, NO_ANSI_FORM) != NULL)
+        switches->log[0] = '\0';
 }
 
-/* the install folder of /D=, or the default one, made and checked as the
-   wizard does; created with every missing folder, without a question */
-static int SettleSilentFolder(const struct SetupSwitches *switches)
+/* the install folder of /D=, or the default one, made absolute and
+   checked as the wizard does; 0 when it is refused */
+static int DecideSilentFolder(const struct SetupSwitches *switches)
 {
     const char *folder = switches->hasFolder ? switches->folder : SETUP_DEFAULT_FOLDER;
+    /* a look-alike would be another folder */
+    if (strchr(folder, NO_ANSI_FORM) != NULL) {
+        LogLine("失敗: セットアップ先フォルダ \"%s\" に、このシステムで扱えない文字があります",
+                folder);
+        return 0;
+    }
     if (!DecideInstallFolder(folder)) {
         LogLine("失敗: セットアップ先フォルダ \"%s\" は使えません", folder);
         return 0;
     }
-    if (!InstallFolderIsSafe(NULL))
-        return 0;
+    return InstallFolderIsSafe(NULL);
+}
+
+/* the install: every missing folder created without a question */
+static int InstallSilently(const struct SetupSwitches *switches)
+{
+    if (!DecideSilentFolder(switches))
+        return RunFailed;
+    EndIfProductRuns(NULL);
     if (!IsExistingFolder(InstallPath) && !CreateFolderChain(InstallPath)) {
         LogFailure("フォルダの作成", InstallPath);
-        return 0;
+        return RunFailed;
     }
-    return 1;
+    InstallAction(NULL);
+    return RunDone;
 }
 
 int RunSilently(const struct SetupSwitches *switches)
 {
-    /* an unreadable record ends the run here, with -1 */
+    /* an unreadable record ends the run here */
     DecideSetupMode();
     switch (SetupMode) {
     case Install:
         if (switches->uninstall)
             break;
-        if (!SettleSilentFolder(switches))
-            return -1;
-        InstallAction(NULL);
-        return 0;
+        return InstallSilently(switches);
     case Update:
+        EndIfProductRuns(NULL);
         if (switches->uninstall)
             UninstallAction(NULL);
         else
             UpdateAction(NULL);
-        return 0;
+        return RunDone;
     case Uninstall:
         /* this version again: only /UNINSTALL removes it, never /S alone */
         if (!switches->uninstall)
             break;
+        EndIfProductRuns(NULL);
         UninstallAction(NULL);
-        return 0;
+        return RunDone;
     case NewerInstalled:
         break;
     }
     LogLine("何もする必要はありません");
-    return 0;
+    return RunDone;
 }

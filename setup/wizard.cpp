@@ -159,6 +159,7 @@ static int InstallStep(HWND hwnd)
         SetupBox(hwnd, SETUP_FOLDER_PROMPT, MB_ICONWARNING);
         return 0;
     }
+    EndIfProductRuns(hwnd);
     if (!InstallFolderIsSafe(hwnd) || !MakeInstallFolder(hwnd))
         return 0;
     InstallAction(hwnd);
@@ -167,20 +168,19 @@ static int InstallStep(HWND hwnd)
 
 static void OnContinue(HWND hwnd)
 {
-    /* a Helper may have started while the wizard was open; right before
-       anything changes it ends the run as it would have at the start */
-    if (HelperIsRunning()) {
-        SetupBox(hwnd, SETUP_RUNNING_TEXT, MB_ICONERROR);
-        ExitRun(1);
-    }
     /* the wizard opens in Install, Update and Uninstall mode only */
     if (SetupMode == Install) {
         if (InstallStep(hwnd))
             EndDialog(hwnd, 1);
     } else if (SetupMode == Update) {
+        /* a Helper or the main program may have started while the wizard
+           was open; right before anything changes it ends the run as it
+           would have at the start */
+        EndIfProductRuns(hwnd);
         UpdateAction(hwnd);
         EndDialog(hwnd, 1);
     } else {
+        EndIfProductRuns(hwnd);
         UninstallAction(hwnd);
         EndDialog(hwnd, 1);
     }

@@ -228,7 +228,7 @@ TEST_F(Install, FolderOthersMayChangeIsRefusedBeforeAnythingIsMade)
     }
     EndProgram(&setup);
     /* a silent run fails */
-    EXPECT_TRUE(RunsSilently("/S /D=" + open + "Quorvane", 0xFFFFFFFF));
+    EXPECT_TRUE(RunsSilently("/S /D=" + open + "Quorvane", kSilentFailed));
     EXPECT_EQ(std::vector<std::string>(), FolderEntries(open));
     EXPECT_TRUE(NothingRecorded());
 }

@@ -41,6 +41,19 @@ std::vector<std::string> RemovedByUninstall()
     return ::testing::AssertionSuccess();
 }
 
+/* the log's last line: the end of the run, its exit code and what that
+   means */
+::testing::AssertionResult EndsWithCode(const std::string &text, long code)
+{
+    size_t start = text.rfind("\r\n", text.size() - 3);
+    std::string last = text.substr(start == std::string::npos ? 0 : start + 2);
+    std::string expected = "終了: 終了コード " + std::to_string(code) + " (";
+    if (last.find(expected) != 20 || last.size() < 4 ||
+        last.compare(last.size() - 3, 3, ")\r\n") != 0)
+        return ::testing::AssertionFailure() << "the last line is " << last;
+    return ::testing::AssertionSuccess();
+}
+
 class Lifecycle : public SetupTest {
 protected:
     /* an installed product as an earlier Setup left it */
@@ -132,9 +145,29 @@ TEST_F(Lifecycle, UpdateRewritesFilesAndKeepsOptionsAndKeywords)
     EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, kOptionKey, "IsOnTop", &value));
     EXPECT_EQ(1u, value) << "an option the user set was overwritten";
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kMainKey)) << "missing settings are seeded";
-    EXPECT_TRUE(RecordedVersionIs(kThisVersion));
-    /* the update does not touch the uninstall entry */
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_TRUE(HasRecord(folder));
+}
+
+TEST_F(Lifecycle, UpdateWritesTheWholeUninstallEntryOfThisVersion)
+{
+    /* as a Setup that knew only these two left it */
+    std::string folder = TestRoot() + "Installed\\";
+    ASSERT_TRUE(LayOutInstallation(folder, kOlderVersion));
+    ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", QV_DISPLAY_NAME));
+    ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString",
+                            folder + QV_SETUP_EXE));
+    ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion", "0.9"));
+    ASSERT_TRUE(WriteDword(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize", 9));
+    ASSERT_TRUE(RunsSilently("/S", kSilentDone));
+    EXPECT_TRUE(HasRecord(folder));
+    DWORD size = 0;
+    EXPECT_FALSE(ReadDword(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize", &size))
+        << "what the earlier version left stays";
+    std::string text;
+    EXPECT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion", &text));
+    EXPECT_EQ(std::string(QV_VERSION_TEXT) + '\0', text);
+    EXPECT_TRUE(ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString", &text));
+    EXPECT_EQ("\"" + folder + QV_SETUP_EXE + "\" /S /UNINSTALL" + '\0', text);
 }
 
 TEST_F(Lifecycle, UpdateOfATooLongRecordedFolderEndsBeforeCopying)
@@ -389,7 +422,7 @@ TEST_F(Lifecycle, SilentUpdateOfAFileInUseEndsWithoutWaiting)
                               OPEN_EXISTING, 0, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     std::string log = TestRoot() + "setup.log";
-    EXPECT_TRUE(RunsSilently("/S /LOG=" + log, 0xFFFFFFFF));
+    EXPECT_TRUE(RunsSilently("/S /LOG=" + log, kSilentBusy));
     CloseHandle(held);
     EXPECT_TRUE(RecordedVersionIs(kOlderVersion));
 
@@ -402,13 +435,73 @@ TEST_F(Lifecycle, SilentUpdateOfAFileInUseEndsWithoutWaiting)
     EXPECT_TRUE(EveryLineIsOneEvent(text));
 }
 
+TEST_F(Lifecycle, SilentUpdateBesideTheMainProgramOfAnotherSessionIsToBeTriedAgain)
+{
+    /* the main program of another session: its mutex is not seen from
+       here, its program file is */
+    std::string folder = TestRoot() + "Installed\\";
+    ASSERT_TRUE(LayOutInstallation(folder, kOlderVersion));
+    ASSERT_TRUE(CopyFileA(BinFile("QuorvaneStandIn.exe").c_str(), (folder + QV_MAIN_EXE).c_str(),
+                          FALSE));
+    Program main;
+    ASSERT_TRUE(StartProgram(&main, folder + QV_MAIN_EXE, "--hidden --no-mutex", NULL));
+    std::string before;
+    ASSERT_TRUE(ReadFileBytes(folder + QV_README_FILE, &before));
+    std::string log = TestRoot() + "setup.log";
+    EXPECT_TRUE(RunsSilently("/S /LOG=" + log, kSilentBusy));
+    EXPECT_TRUE(RecordedVersionIs(kOlderVersion));
+    std::string after;
+    EXPECT_TRUE(ReadFileBytes(folder + QV_README_FILE, &after));
+    EXPECT_EQ(before, after) << "a file was replaced";
+    /* seen as the running program, before any copy meets its file */
+    std::string running = std::string("メッセージ: ") + SETUP_RUNNING_TEXT;
+    running.replace(running.find("\r\n"), 2, "  ");
+    std::string text;
+    ASSERT_TRUE(ReadFileBytes(log, &text));
+    EXPECT_NE(std::string::npos, text.find(running)) << text;
+}
+
+TEST_F(Lifecycle, SilentLinesAreReadWordByWord)
+{
+    /* quoted whole, as PowerShell, .NET and Python quote a word with
+       spaces */
+    std::string folder = TestRoot() + "My 表 Apps\\Q\\";
+    ASSERT_TRUE(RunsSilently("\"/S\" /NORESTART \"/D=" + folder + "\"", kSilentDone));
+    EXPECT_TRUE(HasRecord(folder));
+    ASSERT_TRUE(WriteDword(HKEY_LOCAL_MACHINE, kMachineSetupKey, kVersionValue, kOlderVersion));
+
+    /* nothing is done for a line that is not understood, and the log
+       says at what */
+    std::string log = TestRoot() + "setup.log";
+    EXPECT_TRUE(RunsSilently("/S /UNINSTAL /LOG=" + log, kSilentNotUnderstood));
+    EXPECT_TRUE(HasProductFiles(folder));
+    EXPECT_TRUE(RecordedVersionIs(kOlderVersion, HKEY_LOCAL_MACHINE));
+    std::string text;
+    ASSERT_TRUE(ReadFileBytes(log, &text));
+    EXPECT_NE(std::string::npos, text.find("\"/UNINSTAL\"")) << text;
+    EXPECT_TRUE(EndsWithCode(text, kSilentNotUnderstood));
+    const char *lines[] = {"/S /D=", "/S /UNINSTALL \"/D=C:\\qvtest\\x\"",
+                           "/S /D=C:\\qvtest\\Q6 /LOG=C:\\qvtest\\s6b.log"};
+    for (const char *line : lines) {
+        SCOPED_TRACE(line);
+        EXPECT_TRUE(RunsSilently(line, kSilentNotUnderstood));
+    }
+    EXPECT_FALSE(FileExists(TestRoot() + "s6b.log"));
+    EXPECT_TRUE(RecordedVersionIs(kOlderVersion, HKEY_LOCAL_MACHINE));
+}
+
 TEST_F(Lifecycle, SilentInstallRefusesAFolderCodePage932CannotHold)
 {
     /* /D=C:\qvtest\Café would become C:\qvtest\Cafe */
     std::vector<std::string> before = FolderEntries(TestRoot());
-    EXPECT_TRUE(RunsSilentlyWide(L"/S /D=C:\\qvtest\\Caf\u00e9", 0xFFFFFFFF));
+    EXPECT_TRUE(
+        RunsSilentlyWide(L"/LOG=C:\\qvtest\\media\\s.log /S /D=C:\\qvtest\\Caf\u00e9", kSilentFailed));
     EXPECT_EQ(before, FolderEntries(TestRoot()));
     EXPECT_TRUE(NothingRecorded());
+    std::string text;
+    ASSERT_TRUE(ReadFileBytes(media + "s.log", &text));
+    EXPECT_NE(std::string::npos, text.find("\\Caf\x01\" に、このシステムで扱えない文字があります"))
+        << text;
 }
 
 TEST_F(Lifecycle, QuietUninstallStringRemovesTheProduct)
@@ -437,7 +530,7 @@ TEST_F(Lifecycle, QuietUninstallStringRemovesTheProduct)
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
 }
 
-TEST_F(Lifecycle, SilentFailuresEndWithMinusOneAndTheLogSaysWhy)
+TEST_F(Lifecycle, SilentFailuresEndInTheirCodeAndTheLogSaysWhy)
 {
     std::string logs = TestRoot() + "my logs\\";
     ASSERT_TRUE(MakeFreshFolder(logs));
@@ -446,7 +539,7 @@ TEST_F(Lifecycle, SilentFailuresEndWithMinusOneAndTheLogSaysWhy)
     const std::string logSwitch = "/LOG=\"" + log + "\"";
 
     ASSERT_TRUE(BuildMedia(media, MediaNameOf(QV_HELPER_EXE)));
-    ASSERT_TRUE(RunsSilently(logSwitch + " /S /D=" + folder, 0xFFFFFFFF));
+    ASSERT_TRUE(RunsSilently(logSwitch + " /S /D=" + folder, kSilentFailed));
     EXPECT_TRUE(NothingRecorded());
     std::string first;
     ASSERT_TRUE(ReadFileBytes(log, &first));
@@ -464,14 +557,13 @@ TEST_F(Lifecycle, SilentFailuresEndWithMinusOneAndTheLogSaysWhy)
     /* a box's own line break is no line break of the log */
     EXPECT_NE(std::string::npos, first.find(std::string("メッセージ: ") + SETUP_FATAL_TEXT + "\r\n"))
         << first;
-    EXPECT_EQ(first.size() - 2, first.rfind("終了: 終了コード -1\r\n") + 19) << first;
+    EXPECT_TRUE(EndsWithCode(first, kSilentFailed));
 
     /* refused folders, an unreadable record */
-    EXPECT_TRUE(RunsSilently("/S /D=ab", 0xFFFFFFFF));
-    EXPECT_TRUE(RunsSilently("/S /D=", 0xFFFFFFFF));
+    EXPECT_TRUE(RunsSilently("/S /D=ab", kSilentFailed));
     EXPECT_TRUE(NothingRecorded());
     ASSERT_TRUE(CreateKey(HKEY_CURRENT_USER, kSetupKey));
-    EXPECT_TRUE(RunsSilently("/S /UNINSTALL", 0xFFFFFFFF));
+    EXPECT_TRUE(RunsSilently("/S /UNINSTALL", kSilentFailed));
     ResetProductRegistry();
 
     /* the next run is appended after the first, and an interactive run
@@ -493,7 +585,7 @@ TEST_F(Lifecycle, SilentFailuresEndWithMinusOneAndTheLogSaysWhy)
     EXPECT_NE(std::string::npos, text.find("削除: " + folder + QV_MAIN_EXE + "\r\n"));
     EXPECT_NE(std::string::npos,
               text.find(std::string("メッセージ: ") + SETUP_UNINSTALLED_TEXT + "\r\n"));
-    EXPECT_EQ(text.size() - 2, text.rfind("終了: 終了コード 0\r\n") + 18) << text;
+    EXPECT_TRUE(EndsWithCode(text, 0));
     EXPECT_TRUE(EveryLineIsOneEvent(text));
 }
 

@@ -22,6 +22,13 @@ const DWORD kThisVersion = QV_VERSION_NUMBER;
 const DWORD kOlderVersion = QV_VERSION_NUMBER - 1;
 const DWORD kNewerVersion = QV_VERSION_NUMBER + 1;
 
+/* the exit codes of a silent run: Windows Installer's, which deployment
+   tools act on, spelled here as those tools know them */
+const DWORD kSilentDone = 0;
+const DWORD kSilentBusy = 1618;
+const DWORD kSilentFailed = 1603;
+const DWORD kSilentNotUnderstood = 1639;
+
 /* the default install folder, where only the tests that install there
    write */
 const char kDefaultFolder[] = SETUP_DEFAULT_FOLDER;

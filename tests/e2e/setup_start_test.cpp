@@ -51,11 +51,22 @@ TEST_F(SetupStart, RefusesWhileAHelperIsOpen)
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kSetupKey));
 }
 
-TEST_F(SetupStart, SilentRunBesideTheMainProgramEndsWithOne)
+TEST_F(SetupStart, SilentRunBesideTheProductOrAnotherSetupIsToBeTriedAgain)
 {
-    Program standIn;
-    ASSERT_TRUE(StartStandIn(&standIn));
-    EXPECT_TRUE(RunsSilently("/S", 1));
+    /* the main program, by its mutex */
+    Program other;
+    ASSERT_TRUE(StartStandIn(&other));
+    EXPECT_TRUE(RunsSilently("/S", kSilentBusy));
+    EndProgram(&other);
+    /* a Helper */
+    ASSERT_TRUE(StartProgram(&other, BinFile(QV_HELPER_EXE), "C:\\Data\\memo.txt", NULL));
+    ASSERT_NE(nullptr, WaitForDialog(&other, IDC_KEYWORD_EDIT));
+    EXPECT_TRUE(RunsSilently("/S", kSilentBusy));
+    EndProgram(&other);
+    /* another Setup */
+    ASSERT_TRUE(StartProgram(&other, media + QV_SETUP_EXE, "", media.c_str()));
+    ASSERT_NE(nullptr, WaitForDialog(&other, IDC_PRODUCT_TITLE));
+    EXPECT_TRUE(RunsSilently("/S", kSilentBusy));
     EXPECT_TRUE(NothingRecorded());
     EXPECT_FALSE(FolderExists(kDefaultFolder));
 }

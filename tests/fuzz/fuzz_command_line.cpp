@@ -2,21 +2,67 @@
  * The command-line splitter: never more bytes out than in, never a
  * double-byte character split, the same arguments whatever the output
  * buffer's size, and nothing written past it. Setup's switches: a folder
- * or log file is a whole-character piece of the line that fits its
- * buffer, or empty.
+ * or log file fits its buffer and holds no quote; a quoted word is never
+ * split; a folder of an understood line never holds a switch.
  */
+#include <ctype.h>
+
 #include <vector>
 
 #include "fuzz_util.h"
 #include "setup/switches.h"
 
-static void CheckSwitchValue(const std::string &line, int given, const char *value)
+static void CheckSwitchValue(const char *value)
 {
     size_t n = strnlen(value, SWITCH_PATH_SIZE);
     FUZZ_CHECK(n < SWITCH_PATH_SIZE);
-    FUZZ_CHECK(given || n == 0);
-    if (n > 0)
-        FUZZ_CHECK(line.find(value) != std::string::npos);
+    /* quotes only ever group */
+    FUZZ_CHECK(memchr(value, '"', n) == NULL);
+}
+
+static int IsBlankByte(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+/* 1 when text holds a blank followed by one of Setup's switches; walked
+   by character, as a trail byte is never a blank */
+static int HoldsSwitch(const char *text)
+{
+    static const char *const kSwitches[] = {"/S", "/UNINSTALL", "/?", "/NORESTART"};
+    for (const char *p = text; *p != '\0'; p = NextChar(p)) {
+        if (!IsBlankByte(*p) || p[1] == '\0' || IsBlankByte(p[1]))
+            continue;
+        std::string word;
+        for (const char *q = p + 1; *q != '\0' && !IsBlankByte(*q); q = NextChar(q))
+            word.append(q, NextChar(q) - q);
+        for (char &c : word)
+            c = (char)toupper((unsigned char)c);
+        if (word.compare(0, 3, "/D=") == 0 || word.compare(0, 5, "/LOG=") == 0)
+            return 1;
+        for (const char *name : kSwitches) {
+            if (word == name)
+                return 1;
+        }
+    }
+    return 0;
+}
+
+/* what a quoted word holds comes back whole, blanks and all */
+static void CheckQuotedWordIsWhole(const std::string &text)
+{
+    std::string value;
+    for (char c : text) {
+        if (c != '"')
+            value += c;
+    }
+    if (value.empty() || value.size() >= SWITCH_PATH_SIZE || EndsWithLoneLead(value.c_str()))
+        return;
+    std::string line = "/S \"/LOG=" + value + "\" /NORESTART";
+    struct SetupSwitches switches;
+    ParseSetupSwitches(line.c_str(), &switches);
+    FUZZ_CHECK(switches.understood && switches.silent && switches.noRestart);
+    FUZZ_CHECK(value == switches.log);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
@@ -68,7 +114,13 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
     memset(&switches, 'Z', sizeof(switches));
     ParseSetupSwitches(cursor, &switches);
     FUZZ_CHECK(switches.silent == 0 || switches.silent == 1);
-    CheckSwitchValue(line, switches.hasFolder, switches.folder);
-    CheckSwitchValue(line, 1, switches.log);
+    FUZZ_CHECK(switches.understood == 0 || switches.understood == 1);
+    FUZZ_CHECK(strnlen(switches.notUnderstood, SWITCH_WORD_SIZE) < SWITCH_WORD_SIZE);
+    CheckSwitchValue(switches.folder);
+    CheckSwitchValue(switches.log);
+    FUZZ_CHECK(switches.hasFolder || switches.folder[0] == '\0');
+    if (switches.understood && switches.hasFolder)
+        FUZZ_CHECK(!HoldsSwitch(switches.folder));
+    CheckQuotedWordIsWhole(line);
     return 0;
 }

@@ -117,8 +117,9 @@ int IsRunning(const Program *program)
 {
     if (code == expected)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "exit code 0x" << std::hex << code
-                                         << ", expected 0x" << expected;
+    /* as signed numbers: -1 reads better than 4294967295 */
+    return ::testing::AssertionFailure() << "exit code " << (long)(int)code << ", expected "
+                                         << (long)(int)expected;
 }
 
 DWORD WaitForExit(Program *program, DWORD timeoutMs)

@@ -4,7 +4,8 @@
  * still are. It changes the whole process, so it has a program of its own.
  * And both programs restrict their own search before they show anything:
  * a DLL planted beside them is not found by its bare name from inside
- * them once their window is up.
+ * them once their window is up; Setup also never lets Windows show its
+ * own error boxes.
  */
 #include <windows.h>
 
@@ -54,27 +55,34 @@ TEST(DllSearch, PlantedDllsAreIgnoredAfterTheRestriction)
     DeleteTree(TestRoot());
 }
 
-/* LoadLibraryA(dll) run on a thread of the program: the module, or 0 when
-   the program's search does not find it */
-DWORD LoadInside(const Program *program, const std::string &dll)
+/* a routine of kernel32 (which sits at the same address in every
+   process) run on a thread of the program with text as its argument; what
+   it returned, or 0 */
+DWORD CallInside(const Program *program, const char *routine, const std::string &text)
 {
-    void *name = VirtualAllocEx(program->process, NULL, dll.size() + 1, MEM_COMMIT,
-                                PAGE_READWRITE);
-    if (name == NULL || !WriteProcessMemory(program->process, name, dll.c_str(),
-                                            dll.size() + 1, NULL))
+    void *argument = VirtualAllocEx(program->process, NULL, text.size() + 1, MEM_COMMIT,
+                                    PAGE_READWRITE);
+    if (argument == NULL ||
+        !WriteProcessMemory(program->process, argument, text.c_str(), text.size() + 1, NULL))
         return 0;
-    /* kernel32 sits at the same address in every process */
-    LPTHREAD_START_ROUTINE load = (LPTHREAD_START_ROUTINE)(void (*)(void))GetProcAddress(
-        GetModuleHandleA("kernel32.dll"), "LoadLibraryA");
-    HANDLE thread = CreateRemoteThread(program->process, NULL, 0, load, name, 0, NULL);
-    DWORD module = 0;
+    LPTHREAD_START_ROUTINE start = (LPTHREAD_START_ROUTINE)(void (*)(void))GetProcAddress(
+        GetModuleHandleA("kernel32.dll"), routine);
+    HANDLE thread = CreateRemoteThread(program->process, NULL, 0, start, argument, 0, NULL);
+    DWORD result = 0;
     if (thread != NULL) {
         if (WaitForSingleObject(thread, kWaitMs) == WAIT_OBJECT_0)
-            GetExitCodeThread(thread, &module);
+            GetExitCodeThread(thread, &result);
         CloseHandle(thread);
     }
-    VirtualFreeEx(program->process, name, 0, MEM_RELEASE);
-    return module;
+    VirtualFreeEx(program->process, argument, 0, MEM_RELEASE);
+    return result;
+}
+
+/* LoadLibraryA(dll) inside the program: the module, or 0 when the
+   program's search does not find it */
+DWORD LoadInside(const Program *program, const std::string &dll)
+{
+    return CallInside(program, "LoadLibraryA", dll);
 }
 
 TEST(DllSearch, BothProgramsRestrictTheirOwnSearch)
@@ -102,6 +110,18 @@ TEST(DllSearch, BothProgramsRestrictTheirOwnSearch)
         EndProgram(&program);
     }
     DeleteTree(TestRoot());
+}
+
+TEST(DllSearch, SetupShowsNoSystemErrorBox)
+{
+    /* a folder on an empty card or disc drive would otherwise raise
+       Windows' "no disk" box, and a silent run would wait on it */
+    Program setup;
+    ASSERT_TRUE(StartProgram(&setup, BinFile(QV_SETUP_EXE), "", BinFolder().c_str()));
+    ASSERT_NE(nullptr, WaitForDialog(&setup, IDC_PRODUCT_TITLE));
+    DWORD mode = CallInside(&setup, "GetErrorMode", "");
+    EXPECT_EQ((DWORD)(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX),
+              mode & (SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX));
 }
 
 } // namespace
