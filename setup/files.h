@@ -12,6 +12,13 @@
 
 #include "../common/names.h"
 
+/* the temporary names beside a file of the folder while an install or
+   update swaps it (its new copy, its old file), and the journal of a swap
+   under way; a folder must hold these names too */
+#define FILE_NEW_SUFFIX ".qvnew"
+#define FILE_OLD_SUFFIX ".qvold"
+#define FILE_SWAP_JOURNAL "Quorvane.qvswap"
+
 /* what one run does with one file */
 enum FileStep : unsigned char {
     KeepFile,         /* left as it is */

@@ -93,6 +93,8 @@ static int CreateProtectedFolder(const char *path)
     return created;
 }
 
+char CreatedFolder[MAX_PATH];
+
 int CreateFolderChain(const char *path)
 {
     char buffer[MAX_PATH];
@@ -105,8 +107,12 @@ int CreateFolderChain(const char *path)
          p = (char *)FindBackslash(p + 1)) {
         char saved = p[1];
         p[1] = '\0';
-        if (!IsExistingFolder(buffer))
+        if (!IsExistingFolder(buffer)) {
             result = CreateProtectedFolder(buffer);
+            /* the outermost one, for an install that fails to remove */
+            if (result && CreatedFolder[0] == '\0')
+                CopyText(CreatedFolder, sizeof(CreatedFolder), buffer);
+        }
         p[1] = saved;
     }
     return result;
@@ -117,6 +123,7 @@ void InstallAction(HWND hwnd)
     CopyProductFiles(hwnd);
     SeedSettings();
     WriteInstallationRecord();
+    CommitFileChanges();
     RegisterUninstallEntry();
     SetupBox(hwnd, SETUP_INSTALLED_TEXT, MB_ICONINFORMATION);
 }
@@ -129,6 +136,7 @@ void UpdateAction(HWND hwnd)
     CopyProductFiles(hwnd);
     SeedSettings();
     WriteInstallationRecord();
+    CommitFileChanges();
     /* the entry of this version, also where an earlier one left another */
     RegisterUninstallEntry();
     SetupBox(hwnd, SETUP_UPDATED_TEXT, MB_ICONINFORMATION);

@@ -2,7 +2,8 @@
  * The log of a run (/LOG=<file>): plain code page 932 text with CR LF,
  * appended a line at a time, so that a run that ends anywhere has logged
  * everything up to there. Deployment tools keep it beside the exit code.
- * Without /LOG= nothing is written.
+ * Without /LOG=, or with a file that is not a plain file of its own,
+ * nothing is written.
  */
 #include "setup.h"
 
@@ -13,10 +14,25 @@ static HANDLE LogFile = INVALID_HANDLE_VALUE;
 
 int OpenSetupLog(const char *path)
 {
-    /* appended to, never replaced: one file may hold many runs */
-    LogFile = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                          NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    return LogFile != INVALID_HANDLE_VALUE;
+    /* appended to, never replaced: one file may hold many runs. Only a
+       plain file of its own: a link would have Setup, as administrator,
+       write its lines (which carry folders the user chose) into whatever
+       file the link names, a batch file among them. Read while it is
+       written, but written by this run alone */
+    HANDLE file = CreateFileA(path, FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, NULL,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+                              NULL);
+    BY_HANDLE_FILE_INFORMATION info;
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    if (!GetFileInformationByHandle(file, &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0 ||
+        info.nNumberOfLinks != 1) {
+        CloseHandle(file);
+        return 0;
+    }
+    LogFile = file;
+    return 1;
 }
 
 void LogLine(const char *format, ...)

@@ -60,6 +60,10 @@ int EndRun(int end)
 
 void ExitRun(int end)
 {
+    /* a run that ends before its record is written leaves the folder as
+       it found it */
+    if (end != RunDone)
+        UndoFileChanges();
     /* through the runtime's own exit, as a return from WinMain would */
     exit(EndRun(end));
 }

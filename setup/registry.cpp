@@ -86,9 +86,8 @@ void SeedSettings(void)
                       sizeof(kOptionDefaults) / sizeof(kOptionDefaults[0]));
 }
 
-/* the record under root\path, or the fatal box: without it no later
-   Setup could update or uninstall */
-static void WriteRecordOrDie(HKEY root, const char *rootName, const char *path)
+/* the record under root\\path; the status of the first write that failed */
+static LONG WriteRecord(HKEY root, const char *rootName, const char *path)
 {
     HKEY key;
     DWORD version = (DWORD)kSetupVersion;
@@ -102,22 +101,64 @@ static void WriteRecordOrDie(HKEY root, const char *rootName, const char *path)
                                     sizeof(version));
         RegCloseKey(key);
     }
-    if (status != ERROR_SUCCESS) {
-        char what[64];
-        JoinText(what, sizeof(what), "レジストリ書き込み ", rootName);
+    char what[64];
+    JoinText(what, sizeof(what), "レジストリ書き込み ", rootName);
+    if (status != ERROR_SUCCESS)
         LogError(what, path, (DWORD)status);
-        FatalSetupError();
+    else
+        LogLine("レジストリ書き込み: %s\\%s", rootName, path);
+    return status;
+}
+
+void DeleteMachineKeyIfEmpty(const char *path)
+{
+    HKEY key;
+    DWORD subkeys = 1, values = 1;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return;
+    LONG status = RegQueryInfoKeyA(key, NULL, NULL, NULL, &subkeys, NULL, NULL, &values, NULL,
+                                   NULL, NULL, NULL);
+    RegCloseKey(key);
+    if (status == ERROR_SUCCESS && subkeys == 0 && values == 0)
+        DeleteRegistryKey(HKEY_LOCAL_MACHINE, path);
+}
+
+/* the machine's record as it was before this run wrote it */
+static void RestoreMachineRecord(int previous, LONG version, const char *folder)
+{
+    HKEY key;
+    if (previous != RecordRead) {
+        DeleteRegistryKey(HKEY_LOCAL_MACHINE, QV_MACHINE_SETUP_KEY);
+        DeleteMachineKeyIfEmpty(QV_MACHINE_PRODUCT_KEY);
+        DeleteMachineKeyIfEmpty(QV_MACHINE_MAKER_KEY);
+        return;
     }
-    LogLine("レジストリ書き込み: %s\\%s", rootName, path);
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, QV_MACHINE_SETUP_KEY, 0, KEY_SET_VALUE, &key) !=
+        ERROR_SUCCESS)
+        return;
+    SetStringValue(key, QV_INSTALL_PATH_VALUE, folder);
+    SetDwordValue(key, QV_VERSION_VALUE, (DWORD)version);
+    RegCloseKey(key);
 }
 
 void WriteInstallationRecord(void)
 {
-    WriteRecordOrDie(HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", QV_MACHINE_SETUP_KEY);
+    LONG version = 0;
+    char folder[MAX_PATH];
+    int previous = ReadInstallationRecord(HKEY_LOCAL_MACHINE, QV_MACHINE_SETUP_KEY, &version,
+                                          folder, sizeof(folder));
+    /* without the record no later Setup could update or uninstall */
+    if (WriteRecord(HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", QV_MACHINE_SETUP_KEY) !=
+        ERROR_SUCCESS)
+        FatalSetupError();
     /* so that an older Setup, which reads only this one, still finds the
-       product and refuses as "newer installed" */
-    if (!SystemAccount)
-        WriteRecordOrDie(HKEY_CURRENT_USER, "HKEY_CURRENT_USER", QV_SETUP_KEY);
+       product and refuses as "newer installed"; where it fails, the run
+       fails whole, the machine's record with it */
+    if (!SystemAccount &&
+        WriteRecord(HKEY_CURRENT_USER, "HKEY_CURRENT_USER", QV_SETUP_KEY) != ERROR_SUCCESS) {
+        RestoreMachineRecord(previous, version, folder);
+        FatalSetupError();
+    }
 }
 
 void RegisterUninstallEntry(void)

@@ -40,6 +40,10 @@ extern int FolderPageShown;
 /* 1 for a run with /S: no window at all, every box a log line instead;
    written by WinMain at start, read by SetupBox */
 extern int SilentRun;
+/* the outermost folder this install created, ending in its backslash, or
+   empty; written by CreateFolderChain, read and emptied by the undo and
+   the commit of the install's changes (files.cpp) */
+extern char CreatedFolder[MAX_PATH];
 /* 1 when Setup runs as LocalSystem (a deployment tool), whose
    HKEY_CURRENT_USER is no user's: no settings and no record are written
    there; written by WinMain at start, read by the registry writers */
@@ -134,6 +138,8 @@ void RegisterUninstallEntry(void);
 void DeleteUninstallEntry(void);
 /* RegDeleteKeyA, logged; a key that is not there is no failure */
 void DeleteRegistryKey(HKEY root, const char *path);
+/* a key under HKEY_LOCAL_MACHINE, when nothing is left in it */
+void DeleteMachineKeyIfEmpty(const char *path);
 
 /* wizard */
 INT_PTR CALLBACK SetupDlgProc(HWND hwnd, UINT message, WPARAM wParam,
@@ -149,10 +155,22 @@ int ProductFilesFit(void);
 /* out (size bytes, at most MAX_PATH used) = InstallPath + name; 0 and an
    empty out when InstallPath lacks its backslash or the path does not fit */
 int ComposeInstallFile(char *out, size_t size, const char *name);
-/* what the run's mode does with the files: copies from the media and the
-   data files for Install and Update, deletions for Uninstall */
+/* the files of an install or update, swapped in all or nothing: the new
+   copies and data files made, every existing target checked to be
+   replaceable, then the targets swapped, the old files kept until
+   CommitFileChanges */
 void CopyProductFiles(HWND owner);
-void DeleteProductFiles(void);
+/* after the record is written: the old files deleted */
+void CommitFileChanges(void);
+/* what an install or update under way changed, put back, and the folders
+   it created removed; nothing once committed. ExitRun calls it */
+void UndoFileChanges(void);
+/* the swap a killed Setup left in InstallPath, finished (every target
+   swapped) or undone */
+void RecoverInterruptedChanges(void);
+/* the uninstall's deletions, after every file that exists was checked to
+   be deletable; how many could not be deleted */
+int DeleteProductFiles(HWND owner);
 
 /* install and update */
 /* text, the install folder typed or given with /D=, into InstallPath:

@@ -70,6 +70,17 @@
     "置き換えられるおそれがあります。\r\n" \
     "管理者だけが変更できるフォルダを指定してください。"
 
+/* Setup runs from a folder whose name code page 932 cannot hold */
+#define SETUP_MEDIA_NAME_TEXT \
+    "セットアップを実行しているフォルダの名前に、このシステムで扱えない文字が含まれているため、" \
+    "ファイルをコピーできませんでした。\r\n" \
+    "セットアップ メディアを名前に英数字だけを使ったフォルダにコピーしてから、もう一度実行してください。"
+/* the uninstall could not delete a file */
+#define SETUP_UNINSTALL_INCOMPLETE_TEXT \
+    "アンインストールを完了できませんでした。削除できないファイルがあります。\r\n" \
+    "ファイルを使用しているプログラムを終了するか、アクセス許可を確認してから、" \
+    "もう一度アンインストールしてください。"
+
 /* the box of /? */
 #define SETUP_USAGE_TEXT \
     "Setup.exe [/S [/UNINSTALL]] [/LOG=ファイル] [/NORESTART] [/D=フォルダ]\r\n" \

@@ -3,8 +3,10 @@
  * of the product (the machine's record, and this account's settings and
  * record) and the context-menu verb keys, then the uninstall entry. It leaves what the wizard's note announces: the keyword file and
  * files it does not know, Setup itself (it is running), the folder and
- * shortcuts. Every deletion ignores its result; a missing file or key is
- * no failure.
+ * shortcuts. A file in use is found before anything is deleted; a file
+ * that still cannot be deleted keeps the record and the uninstall entry,
+ * so that the uninstall can be run again. A missing file or key is no
+ * failure.
  */
 #include "setup.h"
 #include "texts.h"
@@ -31,31 +33,24 @@ static const KeyRow kDeleteKeys[] = {
     {HKEY_CLASSES_ROOT, QV_VERB_KEY("Drive")},
 };
 
-/* the maker's key under HKEY_LOCAL_MACHINE, when nothing is left in it */
-static void DeleteMakerKeyIfEmpty(void)
-{
-    HKEY key;
-    DWORD subkeys = 1, values = 1;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, QV_MACHINE_MAKER_KEY, 0, KEY_QUERY_VALUE, &key) !=
-        ERROR_SUCCESS)
-        return;
-    LONG status = RegQueryInfoKeyA(key, NULL, NULL, NULL, &subkeys, NULL, NULL, &values, NULL,
-                                   NULL, NULL, NULL);
-    RegCloseKey(key);
-    if (status == ERROR_SUCCESS && subkeys == 0 && values == 0)
-        DeleteRegistryKey(HKEY_LOCAL_MACHINE, QV_MACHINE_MAKER_KEY);
-}
-
 static void DeleteProductKeys(void)
 {
     for (size_t i = 0; i < sizeof(kDeleteKeys) / sizeof(kDeleteKeys[0]); i++)
         DeleteRegistryKey(kDeleteKeys[i].root, kDeleteKeys[i].path);
-    DeleteMakerKeyIfEmpty();
+    DeleteMachineKeyIfEmpty(QV_MACHINE_MAKER_KEY);
 }
 
 void UninstallAction(HWND hwnd)
 {
-    DeleteProductFiles();
+    if (DeleteProductFiles(hwnd) > 0) {
+        /* so that the product can still be uninstalled once the cause is
+           gone */
+        LogLine("削除できないファイルがあるため、記録とアンインストールのエントリを残します");
+        SetupBox(hwnd, SETUP_UNINSTALL_INCOMPLETE_TEXT, MB_ICONWARNING);
+        if (SilentRun)
+            ExitRun(RunFailed);
+        return;
+    }
     DeleteProductKeys();
     DeleteUninstallEntry();
     SetupBox(hwnd, SETUP_UNINSTALLED_TEXT, MB_ICONINFORMATION);

@@ -16,6 +16,21 @@ extern "C" void(WINAPI *QuietDebugStringImport)(LPCSTR) __asm__(
     "__imp__OutputDebugStringA@4");
 void(WINAPI *QuietDebugStringImport)(LPCSTR) = QuietDebugString;
 
+/* Wine starts the desktop's own process from the first program that needs
+   the desktop, and keeps it while a window is on it. Started here, by a
+   hidden window that lives as long as the tests, it is never a process
+   that a program under test started (and whose job would hold it). The
+   window's thread answers every message at once: a broadcast waits for
+   each window */
+static DWORD WINAPI KeepDesktop(LPVOID)
+{
+    CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, NULL, NULL, NULL, NULL);
+    MSG msg;
+    while (GetMessageA(&msg, NULL, 0, 0) > 0)
+        DispatchMessageA(&msg);
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
     UINT acp = GetACP();
@@ -27,6 +42,7 @@ int main(int argc, char **argv)
                 acp);
         return 2;
     }
+    CloseHandle(CreateThread(NULL, 0, KeepDesktop, NULL, 0, NULL));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

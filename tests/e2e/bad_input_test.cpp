@@ -29,7 +29,7 @@ TEST_F(BadRegistry, RecordedFileIsNeverRun)
     ASSERT_TRUE(RecordInstallation(kThisVersion, batch));
     EXPECT_TRUE(RunOperation(SETUP_UNINSTALLED_TEXT, IconInformation, 0));
     /* nothing was started, so nothing can still be starting */
-    EXPECT_EQ(0, JobProcessCount(&setup));
+    EXPECT_TRUE(JobEmpties(&setup)) << JobProcessNames(&setup);
     EXPECT_FALSE(FileExists(marker));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
 }
@@ -73,7 +73,7 @@ protected:
     }
 };
 
-TEST_F(BadMedia, AMissingFileAtEachPositionEndsBeforeIt)
+TEST_F(BadMedia, AMissingFileAtEachPositionLeavesNothing)
 {
     std::vector<const ProductFile *> rows = MediaRows();
     for (size_t missing = 0; missing < rows.size(); missing++) {
@@ -86,8 +86,8 @@ TEST_F(BadMedia, AMissingFileAtEachPositionEndsBeforeIt)
         std::string folder = TestRoot() + "Missing" + std::to_string(missing) + "\\";
         ASSERT_TRUE(MakeFreshFolder(folder));
         ASSERT_TRUE(InstallsInto(folder, SETUP_FATAL_TEXT, IconError, 0xFFFFFFFF));
-        for (size_t i = 0; i < rows.size(); i++)
-            EXPECT_EQ(i < missing, FileExists(folder + rows[i]->name)) << rows[i]->name;
+        /* not the files before it either, nor their temporary copies */
+        EXPECT_EQ(std::vector<std::string>(), FolderEntries(folder));
         EXPECT_TRUE(NothingRecorded());
     }
 }
@@ -114,6 +114,34 @@ TEST_F(BadMedia, FolderInPlaceOfAFileIsFatal)
     EXPECT_FALSE(FileExists(folder + QV_HELP_CONTENTS_FILE));
     EXPECT_FALSE(FolderExists(folder + QV_HELP_CONTENTS_FILE));
     EXPECT_TRUE(NothingRecorded());
+}
+
+TEST_F(BadMedia, AMediaFolderCodePage932CannotNameHasNoLookAlike)
+{
+    /* ¥ is no character of code page 932: the ANSI path of C:\qvtest\m¥x\
+       would be C:\qvtest\m\x\, another folder, here of other files */
+    std::string lookAlike = TestRoot() + "m\\x\\";
+    ASSERT_TRUE(MakeFreshFolder(lookAlike));
+    for (const ProductFile *row : MediaRows())
+        ASSERT_TRUE(WriteFileBytes(lookAlike + row->mediaName, "decoy"));
+    const std::wstring wideMedia = L"C:\\qvtest\\m\u00a5x\\";
+    ASSERT_TRUE(CreateDirectoryW(wideMedia.c_str(), NULL));
+    for (const ProductFile *row : MediaRows()) {
+        wchar_t name[MAX_PATH];
+        ASSERT_NE(0, MultiByteToWideChar(CP_ACP, 0, row->mediaName, -1, name, MAX_PATH));
+        ASSERT_TRUE(CopyFileW(std::wstring(L"C:\\qvtest\\media\\" + std::wstring(name)).c_str(),
+                              (wideMedia + name).c_str(), FALSE));
+    }
+    std::string folder = TestRoot() + "Installed\\";
+    std::string log = TestRoot() + "setup.log";
+    EXPECT_TRUE(RunsSilentlyWide(L"/LOG=C:\\qvtest\\setup.log /S /D=C:\\qvtest\\Installed",
+                                 kSilentFailed, wideMedia + L"Setup.exe"));
+    EXPECT_FALSE(FolderExists(folder));
+    EXPECT_TRUE(NothingRecorded());
+    std::string text, box = std::string("メッセージ: ") + SETUP_MEDIA_NAME_TEXT;
+    box.replace(box.find("\r\n"), 2, "  ");
+    ASSERT_TRUE(ReadFileBytes(log, &text));
+    EXPECT_NE(std::string::npos, text.find(box)) << text;
 }
 
 /* folder names typed by hand */

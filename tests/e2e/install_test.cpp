@@ -208,7 +208,10 @@ TEST_F(Install, RecordThatCannotBeWrittenIsFatal)
     Continue(folder);
     ASSERT_TRUE(EndsWithBox(SETUP_FATAL_TEXT, IconError, 0xFFFFFFFF));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSetupKey));
+    /* the machine's record, written first, goes with the files */
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kMachineProductKey));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_EQ(std::vector<std::string>(), FolderEntries(folder));
 }
 
 TEST_F(Install, FolderOthersMayChangeIsRefusedBeforeAnythingIsMade)

@@ -2,6 +2,7 @@
  * Update, uninstall and cancel with the real Setup.exe, and the full
  * install, update, uninstall, install cycle.
  */
+#include <map>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,15 @@ std::vector<std::string> RemovedByUninstall()
         last.compare(last.size() - 3, 3, ")\r\n") != 0)
         return ::testing::AssertionFailure() << "the last line is " << last;
     return ::testing::AssertionSuccess();
+}
+
+/* every file of a folder and its bytes */
+std::map<std::string, std::string> FolderContents(const std::string &folder)
+{
+    std::map<std::string, std::string> contents;
+    for (const std::string &name : FolderEntries(folder))
+        ReadFileBytes(folder + name, &contents[name]);
+    return contents;
 }
 
 class Lifecycle : public SetupTest {
@@ -265,6 +275,137 @@ TEST_F(Lifecycle, UpdateWaitsWhileAFileIsInUse)
     EXPECT_TRUE(RecordedVersionIs(kThisVersion));
 }
 
+TEST_F(Lifecycle, FailedUpdateLeavesEveryFileAsItWas)
+{
+    std::string folder = TestRoot() + "Installed\\";
+    ASSERT_TRUE(LayOutInstallation(folder, kOlderVersion));
+    const std::map<std::string, std::string> before = FolderContents(folder);
+    /* the media's last file is missing, as on a scratched disc */
+    ASSERT_TRUE(BuildMedia(media, MediaNameOf(QV_HELPER_EXE)));
+    ASSERT_TRUE(RunOperation(SETUP_FATAL_TEXT, IconError, 0xFFFFFFFF));
+    EXPECT_EQ(before, FolderContents(folder));
+    EXPECT_TRUE(RecordedVersionIs(kOlderVersion));
+    EXPECT_TRUE(RunsSilently("/S", kSilentFailed));
+    EXPECT_EQ(before, FolderContents(folder));
+    EXPECT_TRUE(RecordedVersionIs(kOlderVersion));
+}
+
+TEST_F(Lifecycle, UpdateOntoAFullDiskLeavesEveryFileAsItWas)
+{
+    const std::string drive = SmallDrive();
+    if (drive.empty())
+        GTEST_SKIP() << "no small drive S: (mounting one needs root)";
+    std::string folder = drive + "Quorvane\\";
+    DeleteTree(folder);
+    DeleteTree(drive + "filler");
+    ASSERT_TRUE(RunsSilently("/S /D=" + folder, kSilentDone));
+    ASSERT_TRUE(WriteDword(HKEY_LOCAL_MACHINE, kMachineSetupKey, kVersionValue, kOlderVersion));
+    ASSERT_TRUE(FillDrive(drive));
+    const std::map<std::string, std::string> before = FolderContents(folder);
+    EXPECT_TRUE(RunsSilently("/S", kSilentFailed));
+    EXPECT_EQ(before, FolderContents(folder));
+    EXPECT_TRUE(RecordedVersionIs(kOlderVersion, HKEY_LOCAL_MACHINE));
+    DeleteTree(drive + "filler");
+    DeleteTree(folder);
+}
+
+TEST_F(Lifecycle, FailedInstallRemovesTheFoldersItMade)
+{
+    ASSERT_TRUE(BuildMedia(media, MediaNameOf(QV_HELPER_EXE)));
+    std::vector<std::string> before = FolderEntries(TestRoot());
+    EXPECT_TRUE(RunsSilently("/S /D=" + TestRoot() + "New\\Deeper", kSilentFailed));
+    EXPECT_EQ(before, FolderEntries(TestRoot()));
+    EXPECT_TRUE(NothingRecorded());
+}
+
+TEST_F(Lifecycle, ReadOnlyFilesInstallUpdateAndUninstallCleanly)
+{
+    /* media from a disc: every file read-only */
+    for (const ProductFile *row : MediaRows())
+        ASSERT_TRUE(SetFileAttributesA((media + row->mediaName).c_str(), FILE_ATTRIBUTE_READONLY));
+    std::string folder = TestRoot() + "Installed\\";
+    ASSERT_TRUE(RunsSilently("/S /D=" + folder, kSilentDone));
+    for (const ProductFile *row : MediaRows())
+        EXPECT_EQ(0u, GetFileAttributesA((folder + row->name).c_str()) & FILE_ATTRIBUTE_READONLY)
+            << row->name;
+    /* and one an earlier Setup left read-only */
+    ASSERT_TRUE(SetFileAttributesA((folder + QV_MAIN_EXE).c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(WriteDword(HKEY_LOCAL_MACHINE, kMachineSetupKey, kVersionValue, kOlderVersion));
+    ASSERT_TRUE(RunsSilently("/S", kSilentDone));
+    EXPECT_TRUE(HasProductFiles(folder));
+    ASSERT_TRUE(SetFileAttributesA((folder + QV_HELPER_EXE).c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(RunsSilently("/S /UNINSTALL", kSilentDone));
+    EXPECT_TRUE(ProgramFilesRemoved(folder));
+    EXPECT_TRUE(NothingRecorded());
+}
+
+TEST_F(Lifecycle, UninstallOfAFileInUseDeletesNothingOnCancel)
+{
+    std::string folder = TestRoot() + "Installed\\";
+    ASSERT_TRUE(LayOutInstallation(folder, kThisVersion));
+    const std::map<std::string, std::string> before = FolderContents(folder);
+    HANDLE held = CreateFileA((folder + QV_HELPER_EXE).c_str(), GENERIC_READ, 0, NULL,
+                              OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    std::string inUse = SETUP_IN_USE_BEFORE + folder + QV_HELPER_EXE + SETUP_IN_USE_AFTER;
+    ASSERT_TRUE(OpenWizard());
+    PressButton(wizard, IDOK);
+    ASSERT_TRUE(AnswerBox(inUse.c_str(), IconWarning, IDCANCEL));
+    ASSERT_TRUE(EndsWithBox(SETUP_FATAL_TEXT, IconError, 0xFFFFFFFF));
+    EXPECT_TRUE(RunsSilently("/S /UNINSTALL", kSilentBusy));
+    CloseHandle(held);
+    EXPECT_EQ(before, FolderContents(folder));
+    EXPECT_TRUE(RecordedVersionIs(kThisVersion));
+}
+
+TEST_F(Lifecycle, UninstallThatCannotDeleteAFileKeepsTheRecord)
+{
+    /* a folder where a file of the product should be cannot be deleted
+       as a file, in use or not */
+    std::string folder = TestRoot() + "Installed\\";
+    ASSERT_TRUE(LayOutInstallation(folder, kThisVersion));
+    ASSERT_TRUE(RecordInstallation(kThisVersion, folder, HKEY_LOCAL_MACHINE));
+    ASSERT_TRUE(DeleteFileA((folder + QV_README_FILE).c_str()));
+    ASSERT_TRUE(MakeFreshFolder(folder + QV_README_FILE + "\\"));
+    ASSERT_TRUE(RunOperation(SETUP_UNINSTALL_INCOMPLETE_TEXT, IconWarning, 0));
+    EXPECT_FALSE(FileExists(folder + QV_MAIN_EXE)) << "the others are deleted";
+    EXPECT_TRUE(RecordedVersionIs(kThisVersion, HKEY_LOCAL_MACHINE));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kSetupKey));
+    EXPECT_TRUE(RunsSilently("/S /UNINSTALL", kSilentFailed));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kMachineSetupKey));
+}
+
+TEST_F(Lifecycle, UpdateKilledBeforeItsRenamesIsUndoneByTheNextRun)
+{
+    std::string folder = TestRoot() + "Installed\\";
+    ASSERT_TRUE(LayOutInstallation(folder, kOlderVersion));
+    const std::map<std::string, std::string> before = FolderContents(folder);
+    /* the copies are made, and the wizard waits at the Retry box */
+    HANDLE held = CreateFileA((folder + QV_HELPER_EXE).c_str(), GENERIC_READ, 0, NULL,
+                              OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    ASSERT_TRUE(OpenWizard());
+    PressButton(wizard, IDOK);
+    ASSERT_NE(nullptr, WaitForMessageBox(&setup));
+    EndProgram(&setup);
+    CloseHandle(held);
+    EXPECT_NE(before, FolderContents(folder)) << "killed before its copies were made";
+
+    std::string log = TestRoot() + "setup.log";
+    ASSERT_TRUE(RunsSilently("/S /LOG=" + log, kSilentDone));
+    std::string text;
+    ASSERT_TRUE(ReadFileBytes(log, &text));
+    EXPECT_NE(std::string::npos, text.find("中断された変更を元に戻します")) << text;
+    EXPECT_TRUE(HasProductFiles(folder));
+    EXPECT_TRUE(HasRecord(folder));
+    /* the temporary names gone */
+    for (const std::string &name : FolderEntries(folder)) {
+        EXPECT_EQ(std::string::npos, name.find(FILE_NEW_SUFFIX)) << name;
+        EXPECT_EQ(std::string::npos, name.find(FILE_OLD_SUFFIX)) << name;
+        EXPECT_NE(FILE_SWAP_JOURNAL, name);
+    }
+}
+
 TEST_F(Lifecycle, UninstallOfFilesDeletedByHandStillSucceeds)
 {
     ASSERT_TRUE(RecordInstallation(kThisVersion, TestRoot() + "Gone\\"));
@@ -321,7 +462,7 @@ TEST_F(Lifecycle, CancelAnsweredYesEndsWithNothingInstalled)
         ASSERT_TRUE(AnswerBox(SETUP_CANCEL_QUESTION, IconQuestion, IDYES));
         ASSERT_TRUE(EndsWithBox(SETUP_CANCELLED_TEXT, IconInformation, 0));
         /* nothing done, and no folder opened */
-        EXPECT_EQ(0, JobProcessCount(&setup));
+        EXPECT_TRUE(JobEmpties(&setup));
         if (version == 0) {
             EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kProductKey));
             EXPECT_FALSE(FolderExists(kDefaultFolder));
@@ -579,6 +720,16 @@ TEST_F(Lifecycle, SilentFailuresEndInTheirCodeAndTheLogSaysWhy)
                                            std::string(kUninstallKey) + "\r\n"));
     ASSERT_TRUE(StartSetup(media, logSwitch));
     ASSERT_NE(nullptr, wizard = WaitForWizard());
+    /* read while Setup writes it, but written by no one else */
+    HANDLE reader = CreateFileA(log.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                NULL, OPEN_EXISTING, 0, NULL);
+    EXPECT_NE(INVALID_HANDLE_VALUE, reader);
+    CloseHandle(reader);
+    HANDLE writer = CreateFileA(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                NULL, OPEN_EXISTING, 0, NULL);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, writer);
+    if (writer != INVALID_HANDLE_VALUE)
+        CloseHandle(writer);
     PressButton(wizard, IDOK);
     ASSERT_TRUE(EndsWithBox(SETUP_UNINSTALLED_TEXT, IconInformation, 0));
     ASSERT_TRUE(ReadFileBytes(log, &text));
@@ -589,13 +740,26 @@ TEST_F(Lifecycle, SilentFailuresEndInTheirCodeAndTheLogSaysWhy)
     EXPECT_TRUE(EveryLineIsOneEvent(text));
 }
 
-TEST_F(Lifecycle, LogThatCannotBeOpenedChangesNothingElse)
+TEST_F(Lifecycle, LogThatIsNoPlainFileOfItsOwnChangesNothingElse)
 {
-    /* a folder that is not there: no log, and the install as without one */
-    std::string folder = TestRoot() + "Installed\\";
-    ASSERT_TRUE(RunsSilently("/LOG=" + TestRoot() + "none\\setup.log /S /D=" + folder, 0));
-    EXPECT_TRUE(HasRecord(folder));
+    /* a folder that is not there, and a second name of a batch file in a
+       folder the user may not change: no log, and the install as without
+       one */
+    std::string batch = TestRoot() + "protected.bat";
+    ASSERT_TRUE(WriteFileBytes(batch, "echo safe\r\n"));
+    std::string link = TestRoot() + "setup.log";
+    ASSERT_TRUE(CreateHardLinkA(link.c_str(), batch.c_str(), NULL));
+    for (const std::string &log : {TestRoot() + "none\\setup.log", link}) {
+        SCOPED_TRACE(log);
+        ResetProductRegistry();
+        std::string folder = TestRoot() + "Installed\\";
+        ASSERT_TRUE(RunsSilently("/LOG=" + log + " /S /D=" + folder, kSilentDone));
+        EXPECT_TRUE(HasRecord(folder));
+    }
     EXPECT_FALSE(FolderExists(TestRoot() + "none"));
+    std::string data;
+    EXPECT_TRUE(ReadFileBytes(batch, &data));
+    EXPECT_EQ("echo safe\r\n", data);
 }
 
 TEST_F(Lifecycle, SignedMediaRunsAsTheUnsigned)

@@ -52,8 +52,9 @@ public:
     ::testing::AssertionResult RunsSilentlyAs(const std::string &exe, const std::string &commandLine,
                                               DWORD exitCode);
     /* the same with a wide command line, for names code page 932 cannot
-       hold */
-    ::testing::AssertionResult RunsSilentlyWide(const std::wstring &arguments, DWORD exitCode);
+       hold, and another Setup.exe where exe is given */
+    ::testing::AssertionResult RunsSilentlyWide(const std::wstring &arguments, DWORD exitCode,
+                                                const std::wstring &exe = std::wstring());
     HWND WaitForWizard();
     HWND FindWizard();
     /* Setup started from the media, its wizard open (wizard) */

@@ -10,6 +10,7 @@
 #include <sddl.h>
 
 #include <string.h>
+#include <wchar.h>
 
 #include "../../common/text.h"
 
@@ -63,28 +64,37 @@ std::string WithoutBackslash(const std::string &path)
     return base;
 }
 
-void DeleteTree(const std::string &path)
+/* the tree at a wide path: wide, so that names code page 932 cannot hold
+   go too */
+static void DeleteTreeWide(const std::wstring &base)
 {
-    std::string base = WithoutBackslash(path);
-    DWORD a = GetFileAttributesA(base.c_str());
+    DWORD a = GetFileAttributesW(base.c_str());
     if (a == INVALID_FILE_ATTRIBUTES)
         return;
     if (!(a & FILE_ATTRIBUTE_DIRECTORY)) {
-        SetFileAttributesA(base.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(base.c_str());
+        SetFileAttributesW(base.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(base.c_str());
         return;
     }
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((base + "\\*").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((base + L"\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            if (strcmp(found.cFileName, ".") == 0 || strcmp(found.cFileName, "..") == 0)
+            if (wcscmp(found.cFileName, L".") == 0 || wcscmp(found.cFileName, L"..") == 0)
                 continue;
-            DeleteTree(base + "\\" + found.cFileName);
-        } while (FindNextFileA(search, &found));
+            DeleteTreeWide(base + L"\\" + found.cFileName);
+        } while (FindNextFileW(search, &found));
         FindClose(search);
     }
-    RemoveDirectoryA(base.c_str());
+    RemoveDirectoryW(base.c_str());
+}
+
+void DeleteTree(const std::string &path)
+{
+    std::string base = WithoutBackslash(path);
+    wchar_t wide[MAX_PATH];
+    if (MultiByteToWideChar(CP_ACP, 0, base.c_str(), -1, wide, MAX_PATH) > 0)
+        DeleteTreeWide(wide);
 }
 
 int MakeFreshFolder(const std::string &path)
@@ -150,6 +160,31 @@ int LetEveryoneChange(const std::string &path)
                                    NULL) == ERROR_SUCCESS;
     LocalFree(descriptor);
     return ok;
+}
+
+int FillDrive(const std::string &folder)
+{
+    HANDLE file = CreateFileA((folder + "filler").c_str(), GENERIC_WRITE, 0, NULL,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    std::string page(4096, 'f');
+    DWORD written = 1;
+    for (int i = 0; i < 1024 && written > 0; i++) {
+        if (!WriteFile(file, page.data(), (DWORD)page.size(), &written, NULL))
+            written = 0;
+    }
+    for (int i = 0; i < 4096 && written > 0; i++) {
+        if (!WriteFile(file, "f", 1, &written, NULL))
+            written = 0;
+    }
+    CloseHandle(file);
+    return 1;
+}
+
+std::string SmallDrive()
+{
+    return FolderExists("S:\\") ? "S:\\" : "";
 }
 
 std::string TestRoot()

@@ -28,6 +28,13 @@ long EveryoneAccess(const std::string &path);
    success */
 int LetEveryoneChange(const std::string &path);
 
+/* fills the drive of folder with a file "filler" in it: whole pages
+   first, then byte by byte until nothing more goes in */
+int FillDrive(const std::string &folder);
+/* S:, a 256 KiB file system of its own (scripts/small-drive), or empty when
+   it is not there (mounting it needs root) */
+std::string SmallDrive();
+
 /* the throw-away root of test folders, ending in a backslash */
 std::string TestRoot();
 

@@ -170,6 +170,43 @@ int JobProcessCount(const Program *program)
     return (int)ids.list.NumberOfProcessIdsInList;
 }
 
+int JobEmpties(const Program *program, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    while (JobProcessCount(program) != 0) {
+        if (GetTickCount() - start > timeoutMs)
+            return 0;
+        Sleep(20);
+    }
+    return 1;
+}
+
+std::string JobProcessNames(const Program *program)
+{
+    struct {
+        JOBOBJECT_BASIC_PROCESS_ID_LIST list;
+        ULONG_PTR more[64];
+    } ids;
+    ZeroMemory(&ids, sizeof(ids));
+    std::string names;
+    if (program->job == NULL ||
+        !QueryInformationJobObject(program->job, JobObjectBasicProcessIdList, &ids, sizeof(ids),
+                                   NULL))
+        return names;
+    for (DWORD i = 0; i < ids.list.NumberOfProcessIdsInList && i < 65; i++) {
+        char image[MAX_PATH] = "?";
+        DWORD size = sizeof(image);
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
+                                     (DWORD)ids.list.ProcessIdList[i]);
+        if (process != NULL) {
+            QueryFullProcessImageNameA(process, 0, image, &size);
+            CloseHandle(process);
+        }
+        names += std::string(names.empty() ? "" : ", ") + image;
+    }
+    return names;
+}
+
 struct ChildWindowContext {
     std::vector<DWORD> pids;
     HWND found;

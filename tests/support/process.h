@@ -53,6 +53,13 @@ int IsRunning(const Program *program);
 ::testing::AssertionResult EndedWith(DWORD code, DWORD expected);
 /* processes in the program's job, the program itself included */
 int JobProcessCount(const Program *program);
+/* 1 when the job of a program that has ended holds no process before
+   the deadline: the job lets go of an ended process a moment after its
+   end, and a process the program started stays in it */
+int JobEmpties(const Program *program, DWORD timeoutMs = 3000);
+/* the program files of the processes in the program's job, for a
+   failure's message */
+std::string JobProcessNames(const Program *program);
 /* a visible top-level window of a process the program started (in its
    job, not the program itself), or NULL after the deadline */
 HWND WaitForChildWindow(const Program *program, DWORD timeoutMs = kWaitMs);

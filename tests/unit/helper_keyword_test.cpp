@@ -260,34 +260,12 @@ TEST_F(HelperAppend, GivesUpOnAFileHeldForGood)
     EXPECT_EQ("old\r\n", Content());
 }
 
-/* fills the drive of folder with a file of its own: whole pages first,
-   then byte by byte until nothing more goes in */
-int FillDrive(const std::string &folder)
-{
-    HANDLE file = CreateFileA((folder + "filler").c_str(), GENERIC_WRITE, 0, NULL,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return 0;
-    std::string page(4096, 'f');
-    DWORD written = 1;
-    for (int i = 0; i < 1024 && written > 0; i++) {
-        if (!WriteFile(file, page.data(), (DWORD)page.size(), &written, NULL))
-            written = 0;
-    }
-    for (int i = 0; i < 4096 && written > 0; i++) {
-        if (!WriteFile(file, "f", 1, &written, NULL))
-            written = 0;
-    }
-    CloseHandle(file);
-    return 1;
-}
-
-/* S: is a 64 KiB file system of its own (scripts/small-drive): there an
+/* S: is a 256 KiB file system of its own (scripts/small-drive): there an
    append can be made to fail part way, and must leave no partial record */
 TEST_F(HelperAppend, ARecordThatDoesNotFitOnTheDiskLeavesTheFileAsItWas)
 {
-    const std::string drive = "S:\\";
-    if (!FolderExists(drive))
+    const std::string drive = SmallDrive();
+    if (drive.empty())
         GTEST_SKIP() << "no small drive S: (mounting one needs root)";
     struct Case {
         const char *what;

@@ -6,10 +6,14 @@
  */
 #include <string.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "setup/files.h"
 #include "setup/resource.h"
 #include "setup/setup.h"
 #include "setup/texts.h"
@@ -135,10 +139,14 @@ TEST_F(WizardDialog, OnlyClicksOfTheThreeButtonsAreHandled)
 /* the folder page's text, and /D=, into InstallPath */
 TEST(FolderCheck, TakesFoldersAllTheProductsFilesFitBelowAndMakesThemAbsolute)
 {
-    /* 248 bytes of folder and the 12 of Quorvane.exe make 260 */
-    const std::string over = "C:\\" + std::string(244, 'a') + "\\";
-    const std::string fits = "C:\\" + std::string(243, 'a') + "\\";
-    ASSERT_EQ(248u, over.size());
+    /* the longest path below the folder: a file of the table, or the
+       journal, under its temporary name while an update swaps it */
+    size_t longest = strlen(FILE_SWAP_JOURNAL);
+    for (const ProductFile &file : kProductFiles)
+        longest = std::max(longest, strlen(file.name) + strlen(FILE_NEW_SUFFIX));
+    const std::string fits = "C:\\" + std::string(MAX_PATH - 1 - longest - 4, 'a') + "\\";
+    const std::string over = "C:\\" + std::string(MAX_PATH - longest - 4, 'a') + "\\";
+    ASSERT_EQ((size_t)MAX_PATH - 1, fits.size() + longest);
     struct Row {
         std::string text, folder; /* folder empty: refused */
     } rows[] = {
@@ -217,6 +225,61 @@ TEST(FolderOpening, GoesThroughTheMachinesFolderClass)
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kFolder, 0, KEY_SET_VALUE, &key));
     RegDeleteValueA(key, "QuorvaneTest");
     RegCloseKey(key);
+}
+
+/* a swap a killed Setup left, laid out file by file, and what the next
+   run leaves of it */
+TEST(InterruptedSwap, IsFinishedWhenEveryTargetWasSwappedAndUndoneOtherwise)
+{
+    const std::string folder = TestRoot() + "swapped\\";
+    const std::string first = folder + kProductFiles[0].name, second = folder + kProductFiles[1].name;
+    std::string journal(kProductFileCount, '-');
+    struct Row {
+        const char *what;
+        const char *rows; /* the journal's first two rows */
+        std::vector<std::pair<std::string, std::string>> before, after;
+    } rows[] = {
+        {"every target swapped: the old files go",
+         "11",
+         {{first, "new"}, {first + FILE_OLD_SUFFIX, "old"}, {second, "new"}},
+         {{first, "new"}, {second, "new"}}},
+        {"one swapped, one not: the old files come back",
+         "11",
+         {{first, "new"}, {first + FILE_OLD_SUFFIX, "old"}, {second, "old"},
+          {second + FILE_NEW_SUFFIX, "new"}},
+         {{first, "old"}, {second, "old"}}},
+        {"one made where nothing was, one not swapped: the made one goes",
+         "01",
+         {{first, "new"}, {second, "old"}, {second + FILE_NEW_SUFFIX, "new"}},
+         {{second, "old"}}},
+        {"copies made, no journal: the copies go",
+         NULL,
+         {{first, "old"}, {first + FILE_NEW_SUFFIX, "new"}},
+         {{first, "old"}}},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        ASSERT_TRUE(MakeFreshFolder(folder));
+        for (const auto &file : row.before)
+            ASSERT_TRUE(WriteFileBytes(file.first, file.second));
+        if (row.rows != NULL) {
+            journal.replace(0, 2, row.rows);
+            ASSERT_TRUE(WriteFileBytes(folder + FILE_SWAP_JOURNAL, journal));
+        }
+        strcpy(InstallPath, folder.c_str());
+        RecoverInterruptedChanges();
+        std::vector<std::string> names;
+        for (const auto &file : row.after) {
+            std::string data;
+            EXPECT_TRUE(ReadFileBytes(file.first, &data) && data == file.second) << file.first;
+            names.push_back(file.first.substr(folder.size()));
+        }
+        std::vector<std::string> entries = FolderEntries(folder);
+        std::sort(entries.begin(), entries.end());
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, entries);
+    }
+    DeleteTree(TestRoot());
 }
 
 } // namespace
