@@ -3,8 +3,9 @@
  * (DecideInstallFolder, for the wizard's folder page and for /D=), the
  * missing folders created with the permissions of security.cpp, then the
  * product files (files.cpp), the settings, the installation record and
- * the uninstall entry. The wizard asks the questions. Nothing is undone on
- * failure; the registry is written only after every copy succeeded.
+ * the uninstall entry. The wizard asks the questions. The files change
+ * all or nothing (files.cpp): the old ones are deleted only once the
+ * record is written, and a run that fails before puts them back.
  */
 #include "setup.h"
 

@@ -164,6 +164,8 @@ void DecideSetupMode(void)
 
 void FatalSetupError(void)
 {
+    /* what the run changed is put back before the box says it failed */
+    UndoFileChanges();
     SetupBox(NULL, SETUP_FATAL_TEXT, MB_ICONERROR);
     ExitRun(RunFailed);
 }

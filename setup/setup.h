@@ -58,6 +58,7 @@ enum { RecordMissing = 0, RecordRead = 1, RecordUnreadable = 2 };
    empty unless RecordRead) */
 int ReadInstallationRecord(HKEY root, const char *path, LONG *version, char *folder,
                            size_t size);
+/* what the run changed put back, the fatal box, and the end (RunFailed) */
 __attribute__((noreturn)) void FatalSetupError(void);
 /* a box with the standard caption, also logged; the button the user
    chose. A silent run only logs it and answers No, Cancel or OK */

@@ -1,12 +1,12 @@
 /*
  * Uninstall: the product's program files (files.cpp), every registry key
  * of the product (the machine's record, and this account's settings and
- * record) and the context-menu verb keys, then the uninstall entry. It leaves what the wizard's note announces: the keyword file and
- * files it does not know, Setup itself (it is running), the folder and
- * shortcuts. A file in use is found before anything is deleted; a file
- * that still cannot be deleted keeps the record and the uninstall entry,
- * so that the uninstall can be run again. A missing file or key is no
- * failure.
+ * record) and the context-menu verb keys, then the uninstall entry. It
+ * leaves what the wizard's note announces: the keyword file and files it
+ * does not know, Setup itself (it is running), the folder and shortcuts.
+ * A file in use is found before anything is deleted; a file that still
+ * cannot be deleted keeps the record and the uninstall entry, so that the
+ * uninstall can be run again. A missing file or key is no failure.
  */
 #include "setup.h"
 #include "texts.h"
