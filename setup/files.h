@@ -1,9 +1,10 @@
 /*
  * The files of the install folder, in one table: where each comes from
  * (a file of the setup media, or none) and what an install, an update and
- * an uninstall do with it. Setup's copies, data files, length check and
- * deletions walk it in its order (files.cpp); the tests lay out media and
- * check installs from the same table.
+ * an uninstall do with it, and what a repair puts right. Setup's copies,
+ * data files, length check and deletions walk it in its order
+ * (sequence.cpp); the tests lay out media and check installs from the
+ * same table.
  */
 #ifndef QUORVANE_SETUP_FILES_H
 #define QUORVANE_SETUP_FILES_H
@@ -28,8 +29,9 @@ enum FileStep : unsigned char {
     RemoveFile        /* deleted when it is there */
 };
 
-/* the index of a run's step in ProductFile::step */
-enum FileOperation { InstallFiles = 0, UpdateFiles = 1, UninstallFiles = 2 };
+/* the index of a run's step in ProductFile::step. A repair copies only
+   the files that differ from the media */
+enum FileOperation { InstallFiles = 0, UpdateFiles = 1, UninstallFiles = 2, RepairFiles = 3 };
 
 struct ProductFile {
     /* the name on the media, NULL for a file the media does not carry;
@@ -38,7 +40,7 @@ struct ProductFile {
     const char *mediaName;
     const char *name;
     /* by FileOperation */
-    FileStep step[3];
+    FileStep step[4];
     /* 1 for the data files that the main program and Helper, running as
        the user, write: Users may write them where nothing else in the
        folder is writable */
@@ -46,18 +48,21 @@ struct ProductFile {
 };
 
 static const ProductFile kProductFiles[] = {
-    {"Quorvane.ex_", QV_MAIN_EXE, {CopyFromMedia, CopyFromMedia, RemoveFile}, 0},
-    {"Quorvane.hl_", QV_HELP_FILE, {CopyFromMedia, CopyFromMedia, RemoveFile}, 0},
-    {"Quorvane.cn_", QV_HELP_CONTENTS_FILE, {CopyFromMedia, CopyFromMedia, RemoveFile}, 0},
-    {QV_README_FILE, QV_README_FILE, {CopyFromMedia, CopyFromMedia, RemoveFile}, 0},
-    /* the uninstall runs from this very file */
-    {QV_SETUP_EXE, QV_SETUP_EXE, {CopyFromMedia, CopyFromMedia, KeepFile}, 0},
-    {"Helper.ex_", QV_HELPER_EXE, {CopyFromMedia, CopyFromMedia, RemoveFile}, 0},
+    {"Quorvane.ex_", QV_MAIN_EXE, {CopyFromMedia, CopyFromMedia, RemoveFile, CopyFromMedia}, 0},
+    {"Quorvane.hl_", QV_HELP_FILE, {CopyFromMedia, CopyFromMedia, RemoveFile, CopyFromMedia}, 0},
+    {"Quorvane.cn_", QV_HELP_CONTENTS_FILE,
+     {CopyFromMedia, CopyFromMedia, RemoveFile, CopyFromMedia}, 0},
+    {QV_README_FILE, QV_README_FILE, {CopyFromMedia, CopyFromMedia, RemoveFile, CopyFromMedia}, 0},
+    /* the uninstall runs from this very file; the one installed is the
+       running Setup itself */
+    {QV_SETUP_EXE, QV_SETUP_EXE, {CopyFromMedia, CopyFromMedia, KeepFile, CopyFromMedia}, 0},
+    {"Helper.ex_", QV_HELPER_EXE, {CopyFromMedia, CopyFromMedia, RemoveFile, CopyFromMedia}, 0},
     /* the help system rebuilds its index from the new help files */
-    {NULL, QV_HELP_INDEX_FILE, {KeepFile, RemoveFile, RemoveFile}, 0},
-    {NULL, QV_SETTINGS_FILE, {CreateEmpty, CreateEmpty, RemoveFile}, 1},
+    {NULL, QV_HELP_INDEX_FILE, {KeepFile, RemoveFile, RemoveFile, KeepFile}, 0},
+    /* the main program's settings: a repair keeps them */
+    {NULL, QV_SETTINGS_FILE, {CreateEmpty, CreateEmpty, RemoveFile, CreateIfMissing}, 1},
     /* the user's keywords: an existing file stays, also at uninstall */
-    {NULL, QV_KEYWORD_FILE, {CreateIfMissing, KeepFile, KeepFile}, 1},
+    {NULL, QV_KEYWORD_FILE, {CreateIfMissing, KeepFile, KeepFile, CreateIfMissing}, 1},
 };
 
 static const size_t kProductFileCount = sizeof(kProductFiles) / sizeof(kProductFiles[0]);

@@ -2,18 +2,47 @@
  * The log of a run (/LOG=<file>): plain code page 932 text with CR LF,
  * appended a line at a time, so that a run that ends anywhere has logged
  * everything up to there. Deployment tools keep it beside the exit code.
- * Without /LOG=, or with a file that is not a plain file of its own,
- * nothing is written.
+ * Without /LOG=, or with a file that is not a plain file of its own in
+ * folders that are no links, nothing is written.
  */
-#include "setup.h"
+#include "log.h"
 
 #include <stdarg.h>
 #include <stdio.h>
 
+#include "../common/text.h"
+#include "texts.h"
+
 static HANDLE LogFile = INVALID_HANDLE_VALUE;
+
+int HasNoLinkedFolder(const char *path)
+{
+    char prefix[MAX_PATH];
+    /* a relative path's folders are those of the current directory */
+    DWORD n = GetFullPathNameA(path, sizeof(prefix), prefix, NULL);
+    if (n == 0 || n >= sizeof(prefix))
+        return 0;
+    /* every folder above the file below its root, asked for without its
+       backslash, which would lead through a link to what it names:
+       C:\logs, C:\logs\runs */
+    const char *first = FindBackslash(prefix);
+    for (char *p = first != NULL ? (char *)FindBackslash(first + 1) : NULL; p != NULL;
+         p = (char *)FindBackslash(p + 1)) {
+        *p = '\0';
+        DWORD attributes = GetFileAttributesA(prefix);
+        *p = '\\';
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            return 0;
+    }
+    return 1;
+}
 
 int OpenSetupLog(const char *path)
 {
+    /* a folder on the way that is a link would take the lines anywhere
+       else, as a link in place of the file would */
+    if (!HasNoLinkedFolder(path))
+        return 0;
     /* appended to, never replaced: one file may hold many runs. Only a
        plain file of its own: a link would have Setup, as administrator,
        write its lines (which carry folders the user chose) into whatever
@@ -65,7 +94,7 @@ void LogLine(const char *format, ...)
 
 void LogError(const char *what, const char *path, DWORD error)
 {
-    LogLine("失敗: %s %s (エラー %lu)", what, path, error);
+    LogLine(LOG_FAILED "%s %s (エラー %lu)", what, path, error);
 }
 
 void LogFailure(const char *what, const char *path)

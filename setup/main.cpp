@@ -1,17 +1,22 @@
 /*
- * Setup's entry and lifecycle: the guard mutex that keeps Setup from
- * running beside the main program, a Helper or another Setup, the hidden
- * window in whose creation the whole run happens (mode decision, then the
- * newer version notice or the wizard), and the opening of the install
- * folder after a completed run. The message loop only drains the quit
- * message.
+ * Setup's entry and lifecycle: its mutexes, which keep it from running
+ * beside the main program, a Helper or another Setup in any session, the
+ * hidden window in whose creation the whole run happens (mode decision,
+ * then the newer version notice or the wizard), and the opening of the
+ * install folder after a completed run. The message loop only drains the
+ * quit message. A silent run makes no window at all.
  */
+#include "ends.h"
+#include "log.h"
+#include "mode.h"
+#include "opening.h"
+#include "running.h"
+#include "security.h"
 #include "setup.h"
-
-#include "../common/dllsearch.h"
-#include "../common/text.h"
+#include "silent.h"
 #include "texts.h"
-
+#include "wizard.h"
+#include "../common/dllsearch.h"
 
 static LRESULT OnCreate(HWND hwnd)
 {
@@ -24,7 +29,10 @@ static LRESULT OnCreate(HWND hwnd)
         return 0;
     }
     /* the recorded folder's programs may run in another session */
-    EndIfProductRuns(hwnd);
+    if (ProductIsRunning()) {
+        SetupBox(hwnd, SETUP_RUNNING_TEXT, MB_ICONERROR);
+        ExitRun(RunBusy);
+    }
     /* a Unicode dialog, so that its folder box holds any name the user
        types or browses to, and a name code page 932 cannot hold is seen */
     INT_PTR result =
@@ -55,7 +63,7 @@ static LRESULT CALLBACK SetupWndProc(HWND hwnd, UINT message, WPARAM wParam,
  * whose boxes and dialog it owns. That is how the product has always been
  * laid out, and it keeps one owner for every window of a run; the message
  * loop after it only drains the quit message that the window's
- * destruction posts. A silent run makes no window at all.
+ * destruction posts.
  */
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 {
@@ -66,33 +74,33 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 
     struct SetupSwitches switches;
     ReadSetupSwitches(&switches);
-    /* whoever asks for the switches is at the screen, /S or not */
-    if (switches.help) {
+    SilentRun = switches.silent;
+    /* whoever asks for the switches without /S is at the screen */
+    if (switches.help && !SilentRun) {
         SetupBox(NULL, SETUP_USAGE_TEXT, MB_ICONINFORMATION);
         return 0;
     }
-    SilentRun = switches.silent;
     SystemAccount = RunsAsLocalSystem();
     if (switches.log[0] != '\0')
         OpenSetupLog(switches.log);
-    LogLine("開始: Quorvane セットアップ %s、コマンド ライン %s", QV_VERSION_TEXT,
-            GetCommandLineA());
+    LogLine(LOG_START "%s、コマンド ライン %s", QV_VERSION_TEXT, GetCommandLineA());
+    if (switches.help) {
+        LogUsage();
+        return EndRun(RunDone);
+    }
     /* a deployment tool's line that says something else than it means:
        nothing is done, and the code says so */
     if (SilentRun && !switches.understood) {
-        LogLine("失敗: コマンド ラインの \"%s\" を解釈できません", switches.notUnderstood);
+        LogLine(LOG_FAILED "コマンド ラインの \"%s\" を解釈できません", switches.notUnderstood);
         return EndRun(RunNotUnderstood);
     }
-
-    SetLastError(0);
-    HANDLE mutex = CreateMutexA(NULL, TRUE, QV_GUARD_MUTEX);
-    if (GetLastError() != 0 || HelperIsRunning()) {
+    if (!TakeSetupMutexes()) {
         SetupBox(NULL, SETUP_RUNNING_TEXT, MB_ICONERROR);
         return EndRun(RunBusy);
     }
     if (SilentRun) {
         int end = RunSilently(&switches);
-        ReleaseMutex(mutex);
+        ReleaseSetupMutexes();
         return EndRun(end);
     }
 
@@ -119,7 +127,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
                                       PM_NOREMOVE)) {
         /* the window could not even be created: no quit message will
            come, and waiting for one would hang */
-        ReleaseMutex(mutex);
+        ReleaseSetupMutexes();
         return EndRun(RunDone);
     }
     while (GetMessageA(&msg, NULL, 0, 0)) {
@@ -128,6 +136,6 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     }
     /* the quit message carries 0: the run ended in the ordinary way,
        completed or cancelled; every other end has left the process */
-    ReleaseMutex(mutex);
+    ReleaseSetupMutexes();
     return EndRun(RunDone);
 }

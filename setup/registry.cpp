@@ -1,11 +1,17 @@
 /*
  * The product's registry layout as Setup writes it: the main program's
  * settings, seeded with defaults but never overwritten (the main program
- * and the user own them once they exist), the installation record that
- * decides Setup's mode (read in mode.cpp), and the entry in the Windows
- * uninstall list.
+ * and the user own them once they exist), the entry in the Windows
+ * uninstall list, and the keys an uninstall removes. The installation
+ * record has a file of its own (record.cpp).
  */
+#include "registry.h"
+
+#include "log.h"
+#include "paths.h"
 #include "setup.h"
+#include "texts.h"
+#include "transaction.h"
 #include "../common/text.h"
 
 struct DwordDefault {
@@ -50,64 +56,34 @@ int SetStringValue(HKEY key, const char *name, const char *text)
                           (DWORD)lstrlenA(text) + 1) == ERROR_SUCCESS;
 }
 
-/* a settings key, or the fatal box */
-static HKEY CreateUserKeyOrDie(const char *path)
+static int SeedMissingValues(const char *path, const DwordDefault *values, size_t count)
 {
     HKEY key;
     LONG status = RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, NULL, REG_OPTION_NON_VOLATILE,
                                   KEY_QUERY_VALUE | KEY_SET_VALUE, NULL, &key, NULL);
     if (status != ERROR_SUCCESS) {
         LogError("レジストリ書き込み HKEY_CURRENT_USER", path, (DWORD)status);
-        FatalSetupError();
+        return 0;
     }
-    return key;
-}
-
-static void SeedMissingValues(const char *path, const DwordDefault *values, size_t count)
-{
-    HKEY key = CreateUserKeyOrDie(path);
     for (size_t i = 0; i < count; i++) {
         if (!ValueExists(key, values[i].name))
             SetDwordValue(key, values[i].name, values[i].value);
     }
     RegCloseKey(key);
-    LogLine("レジストリ書き込み: HKEY_CURRENT_USER\\%s", path);
+    LogLine(LOG_REGISTRY_WRITTEN "HKEY_CURRENT_USER\\%s", path);
+    return 1;
 }
 
-void SeedSettings(void)
+int SeedSettings(void)
 {
     if (SystemAccount) {
         LogLine("設定: LocalSystem で実行しているため、HKEY_CURRENT_USER には書き込みません");
-        return;
+        return 1;
     }
-    SeedMissingValues(QV_MAIN_KEY, kMainDefaults,
-                      sizeof(kMainDefaults) / sizeof(kMainDefaults[0]));
-    SeedMissingValues(QV_OPTION_KEY, kOptionDefaults,
-                      sizeof(kOptionDefaults) / sizeof(kOptionDefaults[0]));
-}
-
-/* the record under root\\path; the status of the first write that failed */
-static LONG WriteRecord(HKEY root, const char *rootName, const char *path)
-{
-    HKEY key;
-    DWORD version = (DWORD)kSetupVersion;
-    LONG status = RegCreateKeyExA(root, path, 0, NULL, REG_OPTION_NON_VOLATILE,
-                                  KEY_QUERY_VALUE | KEY_SET_VALUE, NULL, &key, NULL);
-    if (status == ERROR_SUCCESS) {
-        status = RegSetValueExA(key, QV_INSTALL_PATH_VALUE, 0, REG_SZ, (const BYTE *)InstallPath,
-                                (DWORD)lstrlenA(InstallPath) + 1);
-        if (status == ERROR_SUCCESS)
-            status = RegSetValueExA(key, QV_VERSION_VALUE, 0, REG_DWORD, (const BYTE *)&version,
-                                    sizeof(version));
-        RegCloseKey(key);
-    }
-    char what[64];
-    JoinText(what, sizeof(what), "レジストリ書き込み ", rootName);
-    if (status != ERROR_SUCCESS)
-        LogError(what, path, (DWORD)status);
-    else
-        LogLine("レジストリ書き込み: %s\\%s", rootName, path);
-    return status;
+    return SeedMissingValues(QV_MAIN_KEY, kMainDefaults,
+                             sizeof(kMainDefaults) / sizeof(kMainDefaults[0])) &&
+           SeedMissingValues(QV_OPTION_KEY, kOptionDefaults,
+                             sizeof(kOptionDefaults) / sizeof(kOptionDefaults[0]));
 }
 
 void DeleteMachineKeyIfEmpty(const char *path)
@@ -123,45 +99,7 @@ void DeleteMachineKeyIfEmpty(const char *path)
         DeleteRegistryKey(HKEY_LOCAL_MACHINE, path);
 }
 
-/* the machine's record as it was before this run wrote it */
-static void RestoreMachineRecord(int previous, LONG version, const char *folder)
-{
-    HKEY key;
-    if (previous != RecordRead) {
-        DeleteRegistryKey(HKEY_LOCAL_MACHINE, QV_MACHINE_SETUP_KEY);
-        DeleteMachineKeyIfEmpty(QV_MACHINE_PRODUCT_KEY);
-        DeleteMachineKeyIfEmpty(QV_MACHINE_MAKER_KEY);
-        return;
-    }
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, QV_MACHINE_SETUP_KEY, 0, KEY_SET_VALUE, &key) !=
-        ERROR_SUCCESS)
-        return;
-    SetStringValue(key, QV_INSTALL_PATH_VALUE, folder);
-    SetDwordValue(key, QV_VERSION_VALUE, (DWORD)version);
-    RegCloseKey(key);
-}
-
-void WriteInstallationRecord(void)
-{
-    LONG version = 0;
-    char folder[MAX_PATH];
-    int previous = ReadInstallationRecord(HKEY_LOCAL_MACHINE, QV_MACHINE_SETUP_KEY, &version,
-                                          folder, sizeof(folder));
-    /* without the record no later Setup could update or uninstall */
-    if (WriteRecord(HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", QV_MACHINE_SETUP_KEY) !=
-        ERROR_SUCCESS)
-        FatalSetupError();
-    /* so that an older Setup, which reads only this one, still finds the
-       product and refuses as "newer installed"; where it fails, the run
-       fails whole, the machine's record with it */
-    if (!SystemAccount &&
-        WriteRecord(HKEY_CURRENT_USER, "HKEY_CURRENT_USER", QV_SETUP_KEY) != ERROR_SUCCESS) {
-        RestoreMachineRecord(previous, version, folder);
-        FatalSetupError();
-    }
-}
-
-void RegisterUninstallEntry(void)
+int RegisterUninstallEntry(void)
 {
     char program[MAX_PATH];
     char command[MAX_PATH + 2];
@@ -173,20 +111,20 @@ void RegisterUninstallEntry(void)
     if (!ComposeInstallFile(program, sizeof(program), QV_SETUP_EXE) ||
         !JoinText(command, sizeof(command), "\"", program) ||
         !JoinText(command, sizeof(command), command, "\""))
-        return;
+        return 0;
     /* what deployment tools run to uninstall with no one at the screen */
     JoinText(quietCommand, sizeof(quietCommand), command, " /S /UNINSTALL");
 
     /* every value anew: what an earlier version left is no longer true */
+    if (!RememberKey(HKEY_LOCAL_MACHINE, QV_UNINSTALL_KEY))
+        return 0;
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, QV_UNINSTALL_KEY);
-    /* best effort: without the rights to write HKEY_LOCAL_MACHINE the
-       installation stays valid without an entry */
     LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, QV_UNINSTALL_KEY, 0, NULL,
                                   REG_OPTION_NON_VOLATILE, KEY_QUERY_VALUE | KEY_SET_VALUE, NULL,
                                   &key, NULL);
     if (status != ERROR_SUCCESS) {
         LogError("レジストリ書き込み HKEY_LOCAL_MACHINE", QV_UNINSTALL_KEY, (DWORD)status);
-        return;
+        return 0;
     }
     SetStringValue(key, "DisplayName", QV_DISPLAY_NAME);
     SetStringValue(key, "UninstallString", command);
@@ -199,12 +137,59 @@ void RegisterUninstallEntry(void)
     SetDwordValue(key, "NoModify", 1);
     SetDwordValue(key, "NoRepair", 1);
     RegCloseKey(key);
-    LogLine("レジストリ書き込み: HKEY_LOCAL_MACHINE\\%s", QV_UNINSTALL_KEY);
+    LogLine(LOG_REGISTRY_WRITTEN "HKEY_LOCAL_MACHINE\\%s", QV_UNINSTALL_KEY);
+    return 1;
 }
 
-void DeleteUninstallEntry(void)
+int DeleteUninstallEntry(void)
 {
+    if (!RememberKey(HKEY_LOCAL_MACHINE, QV_UNINSTALL_KEY))
+        return 0;
     DeleteRegistryKey(HKEY_LOCAL_MACHINE, QV_UNINSTALL_KEY);
+    return 1;
+}
+
+int ReadUninstallCommand(char *command, size_t size)
+{
+    HKEY key;
+    DWORD type = 0, bytes = (DWORD)size - 1;
+    command[0] = '\0';
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, QV_UNINSTALL_KEY, 0, KEY_QUERY_VALUE, &key) !=
+        ERROR_SUCCESS)
+        return 0;
+    LONG status =
+        RegQueryValueExA(key, "UninstallString", NULL, &type, (BYTE *)command, &bytes);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) {
+        command[0] = '\0';
+        return 0;
+    }
+    command[bytes] = '\0';
+    return 1;
+}
+
+/* every subkey before its parent; "Software\\Veskaro" itself stays under
+   HKEY_CURRENT_USER, where the maker's other products may keep theirs.
+   The records go first (record.cpp) */
+static const struct {
+    HKEY root;
+    const char *path;
+} kProductKeys[] = {
+    {HKEY_CURRENT_USER, QV_MAIN_KEY},
+    {HKEY_CURRENT_USER, QV_OPTION_KEY},
+    {HKEY_CURRENT_USER, QV_PRODUCT_KEY},
+    {HKEY_CLASSES_ROOT, QV_VERB_KEY("*") "\\Command"},
+    {HKEY_CLASSES_ROOT, QV_VERB_KEY("*")},
+    {HKEY_CLASSES_ROOT, QV_VERB_KEY("Directory") "\\Command"},
+    {HKEY_CLASSES_ROOT, QV_VERB_KEY("Directory")},
+    {HKEY_CLASSES_ROOT, QV_VERB_KEY("Drive") "\\Command"},
+    {HKEY_CLASSES_ROOT, QV_VERB_KEY("Drive")},
+};
+
+void DeleteProductKeys(void)
+{
+    for (size_t i = 0; i < sizeof(kProductKeys) / sizeof(kProductKeys[0]); i++)
+        DeleteRegistryKey(kProductKeys[i].root, kProductKeys[i].path);
 }
 
 void DeleteRegistryKey(HKEY root, const char *path)
@@ -215,7 +200,7 @@ void DeleteRegistryKey(HKEY root, const char *path)
                                                        : "HKEY_CURRENT_USER";
     /* a key that is not there is no failure */
     if (status == ERROR_SUCCESS)
-        LogLine("レジストリ削除: %s\\%s", rootName, path);
+        LogLine(LOG_REGISTRY_DELETED "%s\\%s", rootName, path);
     else if (status != ERROR_FILE_NOT_FOUND)
-        LogLine("失敗: レジストリ削除 %s\\%s (エラー %ld)", rootName, path, status);
+        LogLine(LOG_FAILED "レジストリ削除 %s\\%s (エラー %ld)", rootName, path, status);
 }

@@ -5,16 +5,16 @@
  * Files: every folder it creates gets a descriptor that only SYSTEM and
  * Administrators may change, and an existing install folder, with every
  * folder above it, is checked before anything is created, copied or
- * recorded. The two data files are the exception the main program and
- * Helper need: Users may write them. Also the account Setup runs as.
+ * recorded (folder.cpp walks the folders). The two data files are the
+ * exception the main program and Helper need: Users may write them. Also
+ * the account Setup runs as.
  */
-#include "setup.h"
+#include "security.h"
 
 #include <aclapi.h>
 #include <sddl.h>
 
 #include "../common/text.h"
-#include "texts.h"
 
 /* TrustedInstaller, the service that owns the system's own files */
 static const char kTrustedInstaller[] =
@@ -36,9 +36,14 @@ static const ACCESS_MASK kFolderAboveRights = FILE_DELETE_CHILD | WRITE_DAC | WR
 
 PSECURITY_DESCRIPTOR InstallFolderSecurity(void)
 {
-    /* protected (P): nothing is inherited from the parent, which may be
+    /* owned by Administrators (BA), whoever runs Setup: with the "object
+       creator" owner policy, or run by the built-in Administrator, the
+       owner would otherwise be that account, and a later Setup run by
+       another administrator or by LocalSystem would refuse the folder.
+       Protected (P): nothing is inherited from the parent, which may be
        the root of a data drive that every signed-in user may change */
-    static const char kSecurity[] = "D:P"
+    static const char kSecurity[] = "O:BA"
+                                    "D:P"
                                     "(A;OICI;FA;;;SY)"        /* SYSTEM: full control */
                                     "(A;OICI;FA;;;BA)"        /* Administrators: full control */
                                     "(A;OICI;0x1200a9;;;BU)"; /* Users: read and execute */
@@ -61,9 +66,7 @@ PSECURITY_DESCRIPTOR DataFileSecurity(void)
     return descriptor;
 }
 
-/* 1 when the DACL already lets Users read and write as the data files
-   need */
-static int UsersMayWrite(PACL dacl)
+int UsersMayWrite(PACL dacl)
 {
     BYTE users[SECURITY_MAX_SID_SIZE];
     DWORD size = sizeof(users);
@@ -80,35 +83,43 @@ static int UsersMayWrite(PACL dacl)
     return 0;
 }
 
+int PlanUsersWrite(PACL current, SECURITY_INFORMATION *information, PACL *entries,
+                   PSECURITY_DESCRIPTOR *descriptor)
+{
+    BOOL present = FALSE, defaulted = FALSE;
+    *descriptor = NULL;
+    *entries = NULL;
+    if (UsersMayWrite(current))
+        return 0;
+    *descriptor = DataFileSecurity();
+    /* the entry is the file's own; what the folder gives (SYSTEM and
+       Administrators) is inherited again beside it, as the flag says */
+    *information = DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION;
+    return *descriptor != NULL &&
+           GetSecurityDescriptorDacl(*descriptor, &present, entries, &defaulted) && present;
+}
+
 int LetUsersWrite(const char *path)
 {
     PSECURITY_DESCRIPTOR current = NULL, wanted = NULL;
     PACL dacl = NULL, entries = NULL;
-    BOOL present = FALSE, defaulted = FALSE;
-    int ok = 0;
+    SECURITY_INFORMATION information = 0;
+    int ok = 1;
 
     if (GetNamedSecurityInfoA(path, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, NULL, NULL, &dacl,
                               NULL, &current) != ERROR_SUCCESS)
         return 0;
-    if (UsersMayWrite(dacl)) {
-        LocalFree(current);
-        return 1;
-    }
-    wanted = DataFileSecurity();
-    /* the entry is the file's own; what the folder gives is inherited
-       again beside it, as the flag says */
-    if (wanted != NULL && GetSecurityDescriptorDacl(wanted, &present, &entries, &defaulted) &&
-        present)
-        ok = SetNamedSecurityInfoA((char *)path, SE_FILE_OBJECT,
-                                   DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION,
-                                   NULL, NULL, entries, NULL) == ERROR_SUCCESS;
+    if (PlanUsersWrite(dacl, &information, &entries, &wanted))
+        ok = SetNamedSecurityInfoA((char *)path, SE_FILE_OBJECT, information, NULL, NULL, entries,
+                                   NULL) == ERROR_SUCCESS;
+    else if (!UsersMayWrite(dacl))
+        ok = 0;
     LocalFree(wanted);
     LocalFree(current);
     return ok;
 }
 
-/* the account this process runs as, in sid (SECURITY_MAX_SID_SIZE) */
-static int ReadRunningAccount(BYTE *sid)
+int ReadRunningAccount(BYTE *sid)
 {
     HANDLE token = NULL;
     BYTE buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
@@ -178,8 +189,7 @@ int IsFolderSafe(PSECURITY_DESCRIPTOR descriptor, int place, PSID account)
     return 1;
 }
 
-/* the folder's security as Windows reports it, checked for its place */
-static int IsExistingFolderSafe(const char *folder, int place, PSID account)
+int IsExistingFolderSafe(const char *folder, int place, PSID account)
 {
     char path[MAX_PATH];
     PSECURITY_DESCRIPTOR descriptor = NULL;
@@ -200,45 +210,3 @@ static int IsExistingFolderSafe(const char *folder, int place, PSID account)
     return safe;
 }
 
-int FindUnsafeFolder(const char *folder, char *unsafe, size_t size)
-{
-    BYTE account[SECURITY_MAX_SID_SIZE];
-    char prefix[MAX_PATH];
-    int rootSeen = 0;
-
-    unsafe[0] = '\0';
-    if (!ReadRunningAccount(account) || !CopyText(prefix, sizeof(prefix), folder) ||
-        !AppendBackslash(prefix, sizeof(prefix))) {
-        CopyText(unsafe, size, folder);
-        return 1;
-    }
-    /* from the root down: C:\, C:\A\, C:\A\B\ */
-    for (char *p = (char *)FindBackslash(prefix); p != NULL; p = (char *)FindBackslash(p + 1)) {
-        char saved = p[1];
-        p[1] = '\0';
-        int isRoot = !rootSeen && IsAbsoluteFolder(prefix);
-        int place = saved == '\0' ? InstallFolderPlace : isRoot ? DriveRootPlace : FolderAbovePlace;
-        /* "\\" and "\\server\" of a share are no folders; what does not
-           exist yet will be created by Setup, with its own permissions */
-        if ((isRoot || rootSeen) && IsExistingFolder(prefix) &&
-            !IsExistingFolderSafe(prefix, place, account)) {
-            CopyText(unsafe, size, prefix);
-            return 1;
-        }
-        rootSeen = rootSeen || isRoot;
-        p[1] = saved;
-    }
-    return 0;
-}
-
-int InstallFolderIsSafe(HWND owner)
-{
-    char unsafe[MAX_PATH];
-    char text[sizeof(SETUP_UNSAFE_FOLDER_BEFORE) + MAX_PATH + sizeof(SETUP_UNSAFE_FOLDER_AFTER)];
-    if (!FindUnsafeFolder(InstallPath, unsafe, sizeof(unsafe)))
-        return 1;
-    JoinText(text, sizeof(text), SETUP_UNSAFE_FOLDER_BEFORE, unsafe);
-    JoinText(text, sizeof(text), text, SETUP_UNSAFE_FOLDER_AFTER);
-    SetupBox(owner, text, MB_ICONWARNING);
-    return 0;
-}

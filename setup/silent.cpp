@@ -8,22 +8,29 @@
  *   none           install (/D= or the    nothing to do
  *                  default folder)
  *   older          update                 uninstall
- *   this version   nothing to do          uninstall
- *   newer          nothing to do          nothing to do
+ *   this version   repair                 uninstall
+ *   newer          nothing (1638)         nothing (1638)
  *
- * The exit code says how it ended (setup.h): 0 done or nothing to do;
+ * The exit code says how it ended (ends.h): 0 done or nothing to do;
  * 1618 the product or another Setup runs, or a file is in use (no one
  * waits for Retry): nothing changed, try again later; 1603 any failure
- * (an unreadable record, a refused folder, a missing media file, a
- * failed copy or write); 1639 a command line that is not understood.
+ * (an unreadable record, a refused folder, damaged media, a failed copy
+ * or write); 1638 a newer version is installed; 1639 a command line that
+ * is not understood.
  */
-#include "setup.h"
+#include "silent.h"
 
 #include <string.h>
 
+#include "ends.h"
+#include "log.h"
+#include "mode.h"
+#include "paths.h"
+#include "sequence.h"
+#include "setup.h"
+#include "texts.h"
 #include "../common/ansi.h"
 #include "../common/text.h"
-#include "texts.h"
 
 void ReadSetupSwitches(struct SetupSwitches *switches)
 {
@@ -40,6 +47,20 @@ void ReadSetupSwitches(struct SetupSwitches *switches)
         switches->log[0] = '\0';
 }
 
+void LogUsage(void)
+{
+    char text[] = SETUP_USAGE_TEXT;
+    for (char *line = text; line != NULL;) {
+        char *next = strstr(line, "\r\n");
+        if (next != NULL) {
+            *next = '\0';
+            next += 2;
+        }
+        LogLine(LOG_HELP "%s", line);
+        line = next;
+    }
+}
+
 /* the install folder of /D=, or the default one, made absolute and
    checked as the wizard does; 0 when it is refused */
 static int DecideSilentFolder(const struct SetupSwitches *switches)
@@ -47,29 +68,15 @@ static int DecideSilentFolder(const struct SetupSwitches *switches)
     const char *folder = switches->hasFolder ? switches->folder : SETUP_DEFAULT_FOLDER;
     /* a look-alike would be another folder */
     if (strchr(folder, NO_ANSI_FORM) != NULL) {
-        LogLine("失敗: セットアップ先フォルダ \"%s\" に、このシステムで扱えない文字があります",
+        LogLine(LOG_FAILED "セットアップ先フォルダ \"%s\" に、このシステムで扱えない文字があります",
                 folder);
         return 0;
     }
     if (!DecideInstallFolder(folder)) {
-        LogLine("失敗: セットアップ先フォルダ \"%s\" は使えません", folder);
+        LogLine(LOG_FAILED "セットアップ先フォルダ \"%s\" は使えません", folder);
         return 0;
     }
-    return InstallFolderIsSafe(NULL);
-}
-
-/* the install: every missing folder created without a question */
-static int InstallSilently(const struct SetupSwitches *switches)
-{
-    if (!DecideSilentFolder(switches))
-        return RunFailed;
-    EndIfProductRuns(NULL);
-    if (!IsExistingFolder(InstallPath) && !CreateFolderChain(InstallPath)) {
-        LogFailure("フォルダの作成", InstallPath);
-        return RunFailed;
-    }
-    InstallAction(NULL);
-    return RunDone;
+    return 1;
 }
 
 int RunSilently(const struct SetupSwitches *switches)
@@ -80,24 +87,17 @@ int RunSilently(const struct SetupSwitches *switches)
     case Install:
         if (switches->uninstall)
             break;
-        return InstallSilently(switches);
+        return DecideSilentFolder(switches) ? InstallSequence(NULL) : RunRefused;
     case Update:
-        EndIfProductRuns(NULL);
-        if (switches->uninstall)
-            UninstallAction(NULL);
-        else
-            UpdateAction(NULL);
-        return RunDone;
+        return switches->uninstall ? UninstallSequence(NULL) : UpdateSequence(NULL);
     case Uninstall:
-        /* this version again: only /UNINSTALL removes it, never /S alone */
-        if (!switches->uninstall)
-            break;
-        EndIfProductRuns(NULL);
-        UninstallAction(NULL);
-        return RunDone;
+        /* this version again: only /UNINSTALL removes it; /S alone makes
+           it whole, for a deployment tool that runs the same command
+           again after its detection rule failed */
+        return switches->uninstall ? UninstallSequence(NULL) : RepairSequence(NULL);
     case NewerInstalled:
-        break;
+        return RunNewer;
     }
-    LogLine("何もする必要はありません");
+    LogLine(LOG_NOTHING_TO_DO);
     return RunDone;
 }

@@ -5,7 +5,7 @@
  * than the whole rest of Setup's start. The search for them is restricted
  * to the system folder like every other late load (see dllsearch.h).
  */
-#include "setup.h"
+#include "systemdll.h"
 
 FARPROC LoadSystemProc(const char *dll, const char *name)
 {

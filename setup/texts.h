@@ -70,6 +70,20 @@
     "置き換えられるおそれがあります。\r\n" \
     "管理者だけが変更できるフォルダを指定してください。"
 
+/* a recorded folder others may change: its path goes between the two.
+   An update, repair or uninstall there changes nothing */
+#define SETUP_RECORDED_UNSAFE_BEFORE "フォルダ "
+#define SETUP_RECORDED_UNSAFE_AFTER \
+    " はほかのユーザーも変更できるため、セットアップは何も変更または削除していません。\r\n" \
+    "管理者だけが変更できるようにフォルダのアクセス許可を直してから、もう一度実行してください。"
+
+/* a file of the media that is not the one the media were made with: its
+   path goes between the two */
+#define SETUP_MEDIA_CHANGED_BEFORE "セットアップ メディアのファイル "
+#define SETUP_MEDIA_CHANGED_AFTER \
+    " が壊れているか、変更されているため、セットアップは何も変更していません。\r\n" \
+    "セットアップ メディアを入手し直してから、もう一度実行してください。"
+
 /* Setup runs from a folder whose name code page 932 cannot hold */
 #define SETUP_MEDIA_NAME_TEXT \
     "セットアップを実行しているフォルダの名前に、このシステムで扱えない文字が含まれているため、" \
@@ -86,16 +100,45 @@
     "Setup.exe [/S [/UNINSTALL]] [/LOG=ファイル] [/NORESTART] [/D=フォルダ]\r\n" \
     "\r\n" \
     "/S\tウィンドウを表示せずに実行します。記録がなければインストールし、" \
-    "古いバージョンの記録があればアップデートします。\r\n" \
+    "古いバージョンの記録があればアップデートし、このバージョンの記録があれば修復します。\r\n" \
     "/UNINSTALL\t/S と一緒に指定すると、アンインストールします。\r\n" \
     "/D=フォルダ\t/S でインストールするときのセットアップ先フォルダです。" \
     "空白を含むときは \"/D=フォルダ\" のように引用符で囲むか、最後に指定してください。\r\n" \
     "/LOG=ファイル\t実行の記録をファイルに追加します。\r\n" \
     "/NORESTART\t指定できますが、セットアップが再起動を必要とすることはありません。\r\n" \
-    "/?\tこの説明を表示します。\r\n" \
+    "/?\tこの説明を表示します (/S と一緒のときは /LOG= のファイルに書きます)。\r\n" \
     "\r\n" \
     "終了コード: 0 完了 (または何もする必要がない)、1 Quorvane の実行中、-1 エラー\r\n" \
     "/S のとき: 0 完了 (または何もする必要がない)、1618 Quorvane の実行中またはファイルの使用中 " \
-    "(後でもう一度実行してください)、1603 エラー、1639 コマンド ラインの誤り"
+    "(後でもう一度実行してください)、1603 エラー、1638 より新しいバージョンがセットアップ済み、" \
+    "1639 コマンド ラインの誤り"
+
+/* the log: what each line starts with (log.cpp writes the time before
+   it); the tests look for the same words */
+#define LOG_START "開始: Quorvane セットアップ "
+#define LOG_RECORD "インストールの記録: "
+#define LOG_NO_RECORD LOG_RECORD "なし"
+#define LOG_USER_RECORD_IGNORED LOG_RECORD "HKEY_CURRENT_USER の記録は使いません: "
+#define LOG_BOX "メッセージ: "
+#define LOG_END "終了: 終了コード "
+#define LOG_FAILED "失敗: "
+#define LOG_COPIED "コピー: "
+#define LOG_CREATED "作成: "
+#define LOG_DELETED "削除: "
+#define LOG_KEPT "そのまま: "
+#define LOG_REPAIRED "修復: "
+#define LOG_NOTHING_TO_REPAIR "修復の必要はありません"
+#define LOG_NOTHING_TO_DO "何もする必要はありません"
+#define LOG_REGISTRY_WRITTEN "レジストリ書き込み: "
+#define LOG_REGISTRY_DELETED "レジストリ削除: "
+#define LOG_PUT_BACK "元に戻す: "
+#define LOG_FINISHED_INTERRUPTED "中断された変更を完了します: "
+#define LOG_UNDID_INTERRUPTED "中断された変更を元に戻します: "
+#define LOG_JOURNAL_NOT_WHOLE "失敗: 変更の記録が壊れているため、何も変更しません: "
+#define LOG_TEMPORARY_FILE "一時ファイル: "
+#define LOG_OLD_FILE_KEPT "古いファイルを削除できないため、次の実行で削除します: "
+#define LOG_MEDIA_VERIFIED "メディアの検証: "
+#define LOG_MEDIA_NOT_VERIFIED "メディアの検証: ファイルの一覧がないため、何も検証していません"
+#define LOG_HELP "使い方: "
 
 #endif

@@ -6,11 +6,16 @@
  * confirmation. The dialog ends with 1 when the operation completed and
  * with 2 after a confirmed cancel.
  */
-#include "setup.h"
+#include "wizard.h"
 
 #include <shlobj.h>
 
+#include "ends.h"
+#include "paths.h"
 #include "resource.h"
+#include "sequence.h"
+#include "setup.h"
+#include "systemdll.h"
 #include "texts.h"
 #include "../common/ansi.h"
 #include "../common/center.h"
@@ -130,60 +135,32 @@ static int ReadInstallFolder(HWND hwnd)
     return WideToAnsi(wide, typed, sizeof(typed)) && DecideInstallFolder(typed);
 }
 
-/* the folder exists, or the user agreed to its creation and it was made */
-static int MakeInstallFolder(HWND hwnd)
-{
-    if (IsExistingFolder(InstallPath))
-        return 1;
-    if (SetupBox(hwnd, SETUP_CREATE_QUESTION,
-                 MB_ICONQUESTION | MB_YESNO) != IDYES)
-        return 0;
-    if (!CreateFolderChain(InstallPath)) {
-        SetupBox(hwnd, SETUP_CREATE_FAILED_TEXT,
-                 MB_ICONERROR);
-        return 0;
-    }
-    return 1;
-}
-
-/* the 続行 of Install mode: the folder page, then the install; 1 when the
-   install completed */
+/* the 続行 of Install mode: the folder page, then the install; how the
+   install ended, or RunRefused to stay on the page */
 static int InstallStep(HWND hwnd)
 {
     if (!FolderPageShown) {
         ShowFolderPage(hwnd);
-        return 0;
+        return RunRefused;
     }
     /* a refused folder keeps the wizard on its folder page */
     if (!ReadInstallFolder(hwnd)) {
         SetupBox(hwnd, SETUP_FOLDER_PROMPT, MB_ICONWARNING);
-        return 0;
+        return RunRefused;
     }
-    EndIfProductRuns(hwnd);
-    if (!InstallFolderIsSafe(hwnd) || !MakeInstallFolder(hwnd))
-        return 0;
-    InstallAction(hwnd);
-    return 1;
+    return InstallSequence(hwnd);
 }
 
 static void OnContinue(HWND hwnd)
 {
     /* the wizard opens in Install, Update and Uninstall mode only */
-    if (SetupMode == Install) {
-        if (InstallStep(hwnd))
-            EndDialog(hwnd, 1);
-    } else if (SetupMode == Update) {
-        /* a Helper or the main program may have started while the wizard
-           was open; right before anything changes it ends the run as it
-           would have at the start */
-        EndIfProductRuns(hwnd);
-        UpdateAction(hwnd);
+    int end = SetupMode == Install  ? InstallStep(hwnd)
+              : SetupMode == Update ? UpdateSequence(hwnd)
+                                    : UninstallSequence(hwnd);
+    if (end == RunDone)
         EndDialog(hwnd, 1);
-    } else {
-        EndIfProductRuns(hwnd);
-        UninstallAction(hwnd);
-        EndDialog(hwnd, 1);
-    }
+    else if (end != RunRefused)
+        ExitRun(end);
 }
 
 static void OnCancel(HWND hwnd)

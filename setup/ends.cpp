@@ -1,0 +1,79 @@
+/*
+ * The boxes of a run and its ends (see ends.h). What a run changed is put
+ * back by the sequence that changed it, before its box says so: an end
+ * only logs and exits.
+ */
+#include "ends.h"
+
+#include <stdlib.h>
+
+#include "log.h"
+#include "setup.h"
+#include "texts.h"
+#include "../common/text.h"
+
+int SetupBox(HWND owner, const char *text, UINT type)
+{
+    LogLine(LOG_BOX "%s", text);
+    if (!SilentRun)
+        return MessageBoxA(owner, text, SETUP_CAPTION, type);
+    /* no one to ask: the folder a deployment tool named is created, and
+       nothing is waited for */
+    switch (type & MB_TYPEMASK) {
+    case MB_YESNO:
+        return IDYES;
+    case MB_RETRYCANCEL:
+        return IDCANCEL;
+    default:
+        return IDOK;
+    }
+}
+
+int SetupPathBox(HWND owner, const char *before, const char *path, const char *after, UINT type)
+{
+    char text[1024 + MAX_PATH];
+    JoinText(text, sizeof(text), before, path);
+    JoinText(text, sizeof(text), text, after);
+    return SetupBox(owner, text, type);
+}
+
+static const struct EndRow {
+    signed char interactive;
+    short silent;
+    const char *meaning;
+} kEnds[] = {
+    {ExitDone, SilentDone, "正常に終了しました"},
+    {ExitBusy, SilentBusy,
+     "Quorvane、ヘルパーまたは別のセットアップが実行中か、ファイルが使用中です。"
+     "何も変更していません。後でもう一度実行してください"},
+    {ExitFailed, SilentFailed, "エラーのため完了できませんでした"},
+    {ExitFailed, SilentNotUnderstood, "コマンド ラインを解釈できません。何もしていません"},
+    {ExitDone, SilentNewer, "より新しいバージョンがセットアップされています。何も変更していません"},
+    {ExitFailed, SilentFailed, "セットアップ先フォルダを使えません。何も変更していません"},
+    {ExitFailed, SilentFailed, "エラーのため完了できませんでした"},
+};
+
+int ExitCodeOf(int end)
+{
+    return SilentRun ? kEnds[end].silent : kEnds[end].interactive;
+}
+
+int EndRun(int end)
+{
+    if (end == RunFatal)
+        SetupBox(NULL, SETUP_FATAL_TEXT, MB_ICONERROR);
+    int code = ExitCodeOf(end);
+    LogLine(LOG_END "%d (%s)", code, kEnds[end].meaning);
+    return code;
+}
+
+void ExitRun(int end)
+{
+    /* through the runtime's own exit, as a return from WinMain would */
+    exit(EndRun(end));
+}
+
+void FatalSetupError(void)
+{
+    ExitRun(RunFatal);
+}

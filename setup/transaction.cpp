@@ -1,0 +1,482 @@
+/*
+ * The transaction of a run (see transaction.h). A row of the product-file
+ * table that takes part goes through these names beside its target T:
+ *
+ *   T.qvnew  its new file, made and flushed before the journal is written
+ *   T.qvold  the old T, kept from the swap until the commit
+ *
+ * The journal is written before the first rename, and a row is finished
+ * or undone from what the journal says it was and which of the three
+ * names exist: every step is a rename, so each name is either there or
+ * not, whenever the run was killed.
+ */
+#include "transaction.h"
+
+#include <string.h>
+
+#include "files.h"
+#include "log.h"
+#include "paths.h"
+#include "setup.h"
+#include "texts.h"
+#include "../common/text.h"
+
+int (*ChangeHook)(int number);
+
+/* Process-wide state of the run's changes, written and read here only: */
+/* how many changes were asked for (MayChange) */
+static int Changes;
+/* 0 nothing to undo; 1 new files made; 2 the journal written, and the
+   targets possibly swapped */
+static int Stage;
+/* the rows that take part, as the journal says (or will say) */
+static struct SwapJournal Journal;
+/* the open install folder, or INVALID_HANDLE_VALUE */
+static HANDLE HeldFolder = INVALID_HANDLE_VALUE;
+/* the outermost folder this run created, ending in its backslash, or
+   empty */
+static char CreatedFolder[MAX_PATH];
+
+/* the registry keys remembered, in the order of their first change, and
+   their values one after another in KeyValues: the name with its NUL,
+   the type, the size and the data */
+struct RememberedKey {
+    HKEY root;
+    const char *path;
+    int existed;
+    size_t start, end;
+};
+static RememberedKey Keys[8];
+static size_t KeyCount;
+static BYTE KeyValues[8192];
+static size_t KeyValuesUsed;
+
+int MayChange(void)
+{
+    Changes++;
+    return ChangeHook == NULL || ChangeHook(Changes);
+}
+
+void BeginChanges(char operation)
+{
+    Stage = 0;
+    memset(&Journal, 0, sizeof(Journal));
+    Journal.operation = operation;
+    Journal.version = (unsigned long)kSetupVersion;
+    Journal.count = kProductFileCount;
+    memset(Journal.rows, RowOutside, sizeof(Journal.rows));
+}
+
+int HoldInstallFolder(void)
+{
+    ReleaseInstallFolder();
+    /* without FILE_SHARE_DELETE: while it is open, the folder can be
+       neither renamed nor replaced, nor can a folder above it */
+    HeldFolder = CreateFileA(InstallPath, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    return HeldFolder != INVALID_HANDLE_VALUE;
+}
+
+void ReleaseInstallFolder(void)
+{
+    if (HeldFolder != INVALID_HANDLE_VALUE)
+        CloseHandle(HeldFolder);
+    HeldFolder = INVALID_HANDLE_VALUE;
+}
+
+void NoteCreatedFolder(const char *folder)
+{
+    if (CreatedFolder[0] == '\0')
+        CopyText(CreatedFolder, sizeof(CreatedFolder), folder);
+}
+
+/* the folders this run created, deepest first, while they are empty */
+static void RemoveCreatedFolders(void)
+{
+    char folder[MAX_PATH];
+    if (CreatedFolder[0] == '\0' || !CopyText(folder, sizeof(folder), InstallPath))
+        return;
+    for (;;) {
+        if (RemoveDirectoryA(folder))
+            LogLine(LOG_DELETED "%s", folder);
+        if (lstrcmpiA(folder, CreatedFolder) == 0 || lstrlenA(folder) <= lstrlenA(CreatedFolder))
+            break;
+        /* up one folder: cut after the backslash before the last one */
+        char *last = (char *)LastCharacter(folder);
+        *last = '\0';
+        *(char *)LastPathComponent(folder) = '\0';
+    }
+    CreatedFolder[0] = '\0';
+}
+
+int NewFilePath(size_t row, char *out)
+{
+    return ComposeTemporaryFile(out, kProductFiles[row].name, FILE_NEW_SUFFIX);
+}
+
+HANDLE CreateNewFile(size_t row)
+{
+    char path[MAX_PATH];
+    if (!NewFilePath(row, path) || !MayChange())
+        return INVALID_HANDLE_VALUE;
+    Stage = Stage > 1 ? Stage : 1;
+    HANDLE file =
+        CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        LogFailure("作成", path);
+    return file;
+}
+
+void SwapRow(size_t row)
+{
+    char target[MAX_PATH], copy[MAX_PATH];
+    if (!ComposeInstallFile(target, sizeof(target), kProductFiles[row].name) ||
+        !NewFilePath(row, copy))
+        return;
+    int made = FileIsThere(copy);
+    if (GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES)
+        Journal.rows[row] = (char)(made ? RowReplaced : RowRemoved);
+    else if (made)
+        Journal.rows[row] = (char)RowAdded;
+}
+
+/* the three names of row: its target, its new file and its old file */
+static int RowPaths(size_t row, char *target, char *copy, char *old)
+{
+    return ComposeInstallFile(target, MAX_PATH, kProductFiles[row].name) &&
+           NewFilePath(row, copy) && ComposeTemporaryFile(old, kProductFiles[row].name,
+                                                          FILE_OLD_SUFFIX);
+}
+
+int TargetsReplaceable(char *path, size_t size, DWORD *error)
+{
+    for (size_t i = 0; i < kProductFileCount; i++) {
+        char target[MAX_PATH];
+        if ((Journal.rows[i] != RowReplaced && Journal.rows[i] != RowRemoved) ||
+            !ComposeInstallFile(target, sizeof(target), kProductFiles[i].name))
+            continue;
+        /* opened for deletion with no one else sharing it: a program that
+           holds it, or a folder of that name, is found before anything
+           changes */
+        *error = ERROR_ACCESS_DENIED;
+        HANDLE file = INVALID_HANDLE_VALUE;
+        if (FileIsThere(target)) {
+            file = CreateFileA(target, DELETE, 0, NULL, OPEN_EXISTING,
+                               FILE_FLAG_OPEN_REPARSE_POINT, NULL);
+            *error = GetLastError();
+        }
+        if (file == INVALID_HANDLE_VALUE) {
+            LogError("置き換えの確認", target, *error);
+            CopyText(path, size, target);
+            return 0;
+        }
+        CloseHandle(file);
+    }
+    return 1;
+}
+
+static int Move(const char *from, const char *to)
+{
+    if (MayChange() && MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return 1;
+    LogFailure("名前の変更", from);
+    return 0;
+}
+
+static void DeleteIfThere(const char *path)
+{
+    if (FileIsThere(path) && DeleteFileA(path))
+        LogLine(LOG_DELETED "%s", path);
+}
+
+/* an old file, which may be read-only from a disc, deleted; 0 when it
+   stays */
+static int DeleteOld(const char *old)
+{
+    DWORD attributes = GetFileAttributesA(old);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return 1;
+    SetFileAttributesA(old, FILE_ATTRIBUTE_NORMAL);
+    if (MayChange() && DeleteFileA(old)) {
+        LogLine(LOG_DELETED "%s", old);
+        return 1;
+    }
+    LogFailure("削除", old);
+    LogLine(LOG_OLD_FILE_KEPT "%s", old);
+    return 0;
+}
+
+static void JournalPath(char *path)
+{
+    ComposeInstallFile(path, MAX_PATH, FILE_SWAP_JOURNAL);
+}
+
+static int WriteJournal(void)
+{
+    char path[MAX_PATH], text[JOURNAL_SIZE(JOURNAL_MAX_ROWS)];
+    size_t length = FormatJournal(&Journal, text, sizeof(text));
+    DWORD written = 0;
+    JournalPath(path);
+    Stage = 2;
+    if (length == 0 || path[0] == '\0' || !MayChange())
+        return 0;
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, NULL);
+    int ok = file != INVALID_HANDLE_VALUE && WriteFile(file, text, (DWORD)length, &written, NULL) &&
+             written == length && FlushFileBuffers(file);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    if (!ok)
+        LogFailure("作成", path);
+    return ok;
+}
+
+static void DeleteJournal(void)
+{
+    char path[MAX_PATH];
+    JournalPath(path);
+    DeleteIfThere(path);
+}
+
+int SwapTargets(void)
+{
+    size_t taking = 0;
+    for (size_t i = 0; i < kProductFileCount; i++)
+        taking += Journal.rows[i] != RowOutside;
+    /* nothing to swap, nothing to journal: a repair that found every file
+       whole, an uninstall of files deleted by hand */
+    if (taking == 0)
+        return 1;
+    if (!WriteJournal())
+        return 0;
+    for (size_t i = 0; i < kProductFileCount; i++) {
+        char target[MAX_PATH], copy[MAX_PATH], old[MAX_PATH];
+        char row = Journal.rows[i];
+        if (row == RowOutside || !RowPaths(i, target, copy, old))
+            continue;
+        if ((row == RowReplaced || row == RowRemoved) && !Move(target, old))
+            return 0;
+        if ((row == RowReplaced || row == RowAdded) && !Move(copy, target))
+            return 0;
+    }
+    return 1;
+}
+
+/* row i back to what the journal's run found; 0 when its old file could
+   not be put back */
+static int RollBackRow(size_t i)
+{
+    char target[MAX_PATH], copy[MAX_PATH], old[MAX_PATH];
+    int ok = 1;
+    if (!RowPaths(i, target, copy, old))
+        return 1;
+    if (Journal.rows[i] == RowReplaced || Journal.rows[i] == RowRemoved) {
+        if (FileIsThere(old)) {
+            ok = MoveFileExA(old, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+            if (ok)
+                LogLine(LOG_PUT_BACK "%s", target);
+            else
+                LogFailure("元に戻す", target);
+        }
+    } else if (Journal.rows[i] == RowAdded && !FileIsThere(copy)) {
+        /* put there by the run, where nothing was */
+        DeleteIfThere(target);
+    }
+    DeleteIfThere(copy);
+    return ok;
+}
+
+/* row i as the journal's run was leaving it; 0 when its old file stays */
+static int RollForwardRow(size_t i)
+{
+    char target[MAX_PATH], copy[MAX_PATH], old[MAX_PATH];
+    char row = Journal.rows[i];
+    if (row == RowOutside || !RowPaths(i, target, copy, old))
+        return 1;
+    /* a target not yet moved aside is the old file */
+    if ((row == RowRemoved || (row == RowReplaced && FileIsThere(copy))) && FileIsThere(target) &&
+        !FileIsThere(old))
+        Move(target, old);
+    if (row != RowRemoved && FileIsThere(copy))
+        Move(copy, target);
+    return DeleteOld(old);
+}
+
+void CommitChanges(void)
+{
+    int left = 0;
+    for (size_t i = 0; Stage == 2 && i < kProductFileCount; i++) {
+        char target[MAX_PATH], copy[MAX_PATH], old[MAX_PATH];
+        if ((Journal.rows[i] == RowReplaced || Journal.rows[i] == RowRemoved) &&
+            RowPaths(i, target, copy, old) && !DeleteOld(old))
+            left = 1;
+    }
+    if (Stage == 2 && !left)
+        DeleteJournal();
+    Stage = 0;
+    KeyCount = 0;
+    KeyValuesUsed = 0;
+    CreatedFolder[0] = '\0';
+}
+
+int RememberKey(HKEY root, const char *path)
+{
+    for (size_t i = 0; i < KeyCount; i++) {
+        if (Keys[i].root == root && lstrcmpiA(Keys[i].path, path) == 0)
+            return MayChange();
+    }
+    if (KeyCount == sizeof(Keys) / sizeof(Keys[0]) || !MayChange())
+        return 0;
+    RememberedKey *remembered = &Keys[KeyCount];
+    remembered->root = root;
+    remembered->path = path;
+    remembered->start = remembered->end = KeyValuesUsed;
+    HKEY key;
+    LONG status = RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE, &key);
+    remembered->existed = status == ERROR_SUCCESS;
+    if (status != ERROR_SUCCESS) {
+        KeyCount += status == ERROR_FILE_NOT_FOUND;
+        return status == ERROR_FILE_NOT_FOUND;
+    }
+    size_t used = KeyValuesUsed;
+    for (DWORD index = 0;; index++) {
+        /* name with its NUL, type, size, data */
+        char *name = (char *)KeyValues + used;
+        size_t room = sizeof(KeyValues) - used;
+        DWORD nameRoom = room < 256 ? (DWORD)room : 256, nameLength = nameRoom;
+        DWORD type = 0, size = 0;
+        status = RegEnumValueA(key, index, name, &nameLength, NULL, &type, NULL, &size);
+        if (status != ERROR_SUCCESS)
+            break;
+        size_t header = used + nameLength + 1;
+        if (header + 8 + size > sizeof(KeyValues)) {
+            status = ERROR_MORE_DATA;
+            break;
+        }
+        nameLength = nameRoom;
+        status = RegEnumValueA(key, index, name, &nameLength, NULL, &type, KeyValues + header + 8,
+                               &size);
+        if (status != ERROR_SUCCESS)
+            break;
+        memcpy(KeyValues + header, &type, 4);
+        memcpy(KeyValues + header + 4, &size, 4);
+        used = header + 8 + size;
+    }
+    RegCloseKey(key);
+    if (status != ERROR_NO_MORE_ITEMS) {
+        LogError("レジストリ読み込み", path, (DWORD)status);
+        return 0;
+    }
+    remembered->end = KeyValuesUsed = used;
+    KeyCount++;
+    return 1;
+}
+
+/* a remembered key as it was: its values written back over whatever it
+   holds now, or the key deleted where there was none */
+static void RestoreKey(const RememberedKey *remembered)
+{
+    HKEY key;
+    if (!remembered->existed) {
+        RegDeleteKeyA(remembered->root, remembered->path);
+        return;
+    }
+    if (RegCreateKeyExA(remembered->root, remembered->path, 0, NULL, REG_OPTION_NON_VOLATILE,
+                        KEY_QUERY_VALUE | KEY_SET_VALUE, NULL, &key, NULL) != ERROR_SUCCESS) {
+        LogFailure("元に戻す", remembered->path);
+        return;
+    }
+    char name[256];
+    DWORD length = sizeof(name);
+    while (RegEnumValueA(key, 0, name, &length, NULL, NULL, NULL, NULL) == ERROR_SUCCESS &&
+           RegDeleteValueA(key, name) == ERROR_SUCCESS)
+        length = sizeof(name);
+    for (size_t at = remembered->start; at < remembered->end;) {
+        const char *valueName = (const char *)KeyValues + at;
+        size_t header = at + strlen(valueName) + 1;
+        DWORD type, size;
+        memcpy(&type, KeyValues + header, 4);
+        memcpy(&size, KeyValues + header + 4, 4);
+        RegSetValueExA(key, valueName, 0, type, KeyValues + header + 8, size);
+        at = header + 8 + size;
+    }
+    RegCloseKey(key);
+    LogLine(LOG_PUT_BACK "%s", remembered->path);
+}
+
+void UndoChanges(void)
+{
+    int ok = 1;
+    if (Stage > 0) {
+        LogLine(LOG_PUT_BACK "%s", InstallPath);
+        for (size_t i = 0; i < kProductFileCount; i++)
+            ok = RollBackRow(i) && ok;
+        /* kept where an old file could not be put back, for the next run */
+        if (Stage == 2 && ok)
+            DeleteJournal();
+    }
+    while (KeyCount > 0)
+        RestoreKey(&Keys[--KeyCount]);
+    KeyValuesUsed = 0;
+    Stage = 0;
+    ReleaseInstallFolder();
+    RemoveCreatedFolders();
+}
+
+/* the temporary files of the table in InstallPath, in the log */
+static void LogTemporaryFiles(void)
+{
+    static const char *const kSuffixes[] = {FILE_NEW_SUFFIX, FILE_OLD_SUFFIX};
+    for (size_t i = 0; i < kProductFileCount; i++) {
+        for (const char *suffix : kSuffixes) {
+            char path[MAX_PATH];
+            if (ComposeTemporaryFile(path, kProductFiles[i].name, suffix) && FileIsThere(path))
+                LogLine(LOG_TEMPORARY_FILE "%s", path);
+        }
+    }
+}
+
+int RecoverInterruptedChanges(int recorded, unsigned long version)
+{
+    char path[MAX_PATH], data[JOURNAL_SIZE(JOURNAL_MAX_ROWS) + 1];
+    DWORD read = 0;
+    JournalPath(path);
+    HANDLE file = path[0] != '\0' ? CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL,
+                                                OPEN_EXISTING, 0, NULL)
+                                  : INVALID_HANDLE_VALUE;
+    if (file == INVALID_HANDLE_VALUE) {
+        /* killed before its journal: only new files, never swapped */
+        for (size_t i = 0; i < kProductFileCount; i++) {
+            char copy[MAX_PATH];
+            if (NewFilePath(i, copy) && FileIsThere(copy)) {
+                LogLine(LOG_UNDID_INTERRUPTED "%s", copy);
+                DeleteIfThere(copy);
+            }
+        }
+        return 1;
+    }
+    int whole = ReadFile(file, data, sizeof(data), &read, NULL) &&
+                ParseJournal(data, read, kProductFileCount, &Journal);
+    CloseHandle(file);
+    if (!whole) {
+        LogLine(LOG_JOURNAL_NOT_WHOLE "%s", path);
+        LogTemporaryFiles();
+        return 0;
+    }
+    int committed = Journal.operation == JournalChange ? recorded && version == Journal.version
+                                                       : !recorded;
+    int ok = 1, left = 0;
+    LogLine(committed ? LOG_FINISHED_INTERRUPTED "%s" : LOG_UNDID_INTERRUPTED "%s", InstallPath);
+    for (size_t i = 0; i < kProductFileCount; i++) {
+        if (committed)
+            left = !RollForwardRow(i) || left;
+        else
+            ok = RollBackRow(i) && ok;
+    }
+    if (ok && !left)
+        DeleteJournal();
+    if (!ok)
+        LogTemporaryFiles();
+    BeginChanges(Journal.operation);
+    return ok;
+}
