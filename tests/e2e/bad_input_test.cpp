@@ -45,7 +45,7 @@ TEST_F(BadRegistry, RecordedFolderEndingInHalfACharacterIsNeverUsed)
     std::vector<std::string> before = FolderEntries(TestRoot());
 
     ASSERT_TRUE(RecordInstallation(kOlderVersion, folder));
-    EXPECT_TRUE(RunOperation(SETUP_FATAL_TEXT, IconError, 0xFFFFFFFF));
+    EXPECT_TRUE(RunOperation(SETUP_FATAL_TEXT, IconError, kExitFailed));
     EXPECT_EQ(before, FolderEntries(TestRoot()));
     EXPECT_TRUE(RecordedVersionIs(kOlderVersion));
 
@@ -85,7 +85,7 @@ TEST_F(BadMedia, AMissingFileAtEachPositionLeavesNothing)
         ASSERT_TRUE(BuildMedia(media, rows[missing]->mediaName));
         std::string folder = TestRoot() + "Missing" + std::to_string(missing) + "\\";
         ASSERT_TRUE(MakeFreshFolder(folder));
-        ASSERT_TRUE(InstallsInto(folder, SETUP_FATAL_TEXT, IconError, 0xFFFFFFFF));
+        ASSERT_TRUE(InstallsInto(folder, SETUP_FATAL_TEXT, IconError, kExitFailed));
         /* not the files before it either, nor their temporary copies */
         EXPECT_EQ(std::vector<std::string>(), FolderEntries(folder));
         EXPECT_TRUE(NothingRecorded());
@@ -110,7 +110,7 @@ TEST_F(BadMedia, FolderInPlaceOfAFileIsFatal)
     ASSERT_TRUE(CreateDirectoryA((media + contents).c_str(), NULL));
     std::string folder = TestRoot() + "Folder\\";
     ASSERT_TRUE(MakeFreshFolder(folder));
-    ASSERT_TRUE(InstallsInto(folder, SETUP_FATAL_TEXT, IconError, 0xFFFFFFFF));
+    ASSERT_TRUE(InstallsInto(folder, SETUP_FATAL_TEXT, IconError, kExitFailed));
     EXPECT_FALSE(FileExists(folder + QV_HELP_CONTENTS_FILE));
     EXPECT_FALSE(FolderExists(folder + QV_HELP_CONTENTS_FILE));
     EXPECT_TRUE(NothingRecorded());
@@ -135,7 +135,7 @@ TEST_F(BadMedia, AMediaFolderCodePage932CannotNameHasNoLookAlike)
     std::string folder = TestRoot() + "Installed\\";
     std::string log = TestRoot() + "setup.log";
     EXPECT_TRUE(RunsSilentlyWide(L"/LOG=C:\\qvtest\\setup.log /S /D=C:\\qvtest\\Installed",
-                                 kSilentFailed, wideMedia + L"Setup.exe"));
+                                 SilentFailed, wideMedia + L"Setup.exe"));
     EXPECT_FALSE(FolderExists(folder));
     EXPECT_TRUE(NothingRecorded());
     std::string text, box = std::string("メッセージ: ") + SETUP_MEDIA_NAME_TEXT;

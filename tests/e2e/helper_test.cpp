@@ -134,18 +134,6 @@ TEST_F(HelperRecord, EveryTargetIsProposedAndRecordedAsReceived)
     }
 }
 
-TEST_F(HelperRecord, KeywordsOver255BytesAreCut)
-{
-    std::string longer;
-    for (int i = 0; i < 300; i++)
-        longer += (char)('a' + i % 26);
-    HWND box = StartInputBox("C:\\Data\\memo.txt");
-    ASSERT_NE(nullptr, box);
-    ASSERT_TRUE(Confirm(box, longer));
-    /* the box hands over as much as a record's keyword line holds */
-    EXPECT_EQ(Record(longer.substr(0, kKeywordMax), "C:\\Data\\memo.txt"), Content(keywordFile));
-}
-
 /* failures: the box, no write, the broadcast all the same */
 
 class HelperFailure : public HelperTest {};

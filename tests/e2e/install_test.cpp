@@ -23,16 +23,6 @@ protected:
     }
 };
 
-TEST_F(Install, FirstContinueOnlyShowsTheFolderPage)
-{
-    ASSERT_TRUE(OpenFolderPage());
-    EXPECT_EQ(kDefaultFolder, ControlText(wizard, IDC_FOLDER_EDIT));
-    /* nothing happened yet */
-    EXPECT_EQ(nullptr, WaitForMessageBox(&setup, 500));
-    EXPECT_FALSE(FolderExists(kDefaultFolder));
-    EXPECT_TRUE(NothingRecorded());
-}
-
 TEST_F(Install, TwoLevelsOfMissingFolderAfterOneQuestion)
 {
     std::string folder = TestRoot() + "Apps\\Veskaro\\Quorvane\\";
@@ -149,7 +139,7 @@ TEST_F(Install, SecondContinueBehindTheFatalBoxDoesNothing)
                           (media + MediaNameOf(QV_HELPER_EXE)).c_str(), FALSE));
     EXPECT_TRUE(ClickAndWait(wizard, IDOK)) << "a second install runs inside the first";
     PressButton(fatal, IDOK);
-    EXPECT_TRUE(EndedWith(WaitForExit(&setup), 0xFFFFFFFF));
+    EXPECT_TRUE(EndedWith(WaitForExit(&setup), kExitFailed));
     EXPECT_FALSE(FileExists(folder + QV_HELPER_EXE));
     EXPECT_TRUE(NothingRecorded());
 }
@@ -190,7 +180,7 @@ TEST_F(Install, FolderInPlaceOfTheKeywordFileIsFatal)
     ASSERT_TRUE(MakeFreshFolder(folder + QV_KEYWORD_FILE + "\\"));
     ASSERT_TRUE(OpenFolderPage());
     Continue(folder);
-    ASSERT_TRUE(EndsWithBox(SETUP_FATAL_TEXT, IconError, 0xFFFFFFFF));
+    ASSERT_TRUE(EndsWithBox(SETUP_FATAL_TEXT, IconError, kExitFailed));
     EXPECT_TRUE(NothingRecorded());
 }
 
@@ -206,7 +196,7 @@ TEST_F(Install, RecordThatCannotBeWrittenIsFatal)
     ASSERT_TRUE(MakeFreshFolder(folder));
     ASSERT_TRUE(OpenFolderPage());
     Continue(folder);
-    ASSERT_TRUE(EndsWithBox(SETUP_FATAL_TEXT, IconError, 0xFFFFFFFF));
+    ASSERT_TRUE(EndsWithBox(SETUP_FATAL_TEXT, IconError, kExitFailed));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSetupKey));
     /* the machine's record, written first, goes with the files */
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kMachineProductKey));
@@ -229,10 +219,29 @@ TEST_F(Install, FolderOthersMayChangeIsRefusedBeforeAnythingIsMade)
                               IconWarning, IDOK));
         EXPECT_TRUE(StillOnFolderPage());
     }
-    EndProgram(&setup);
-    /* a silent run fails */
-    EXPECT_TRUE(RunsSilently("/S /D=" + open + "Quorvane", kSilentFailed));
     EXPECT_EQ(std::vector<std::string>(), FolderEntries(open));
+    EXPECT_TRUE(NothingRecorded());
+}
+
+TEST_F(Install, FolderAboveMadeByAnotherWhileTheQuestionWaitsIsChecked)
+{
+    /* the typed folder's parent does not exist when it is checked; another
+       program (on Windows, another account) makes it, open to everyone,
+       while the create question waits */
+    std::string parent = TestRoot() + "race\\", folder = parent + "Q\\";
+    ASSERT_TRUE(OpenFolderPage());
+    Continue(folder);
+    HWND question = WaitForMessageBox(&setup);
+    ASSERT_TRUE(IsSetupBox(question, SETUP_CREATE_QUESTION, IconQuestion, MB_YESNO));
+    ASSERT_TRUE(MakeFreshFolder(parent));
+    ASSERT_TRUE(LetEveryoneChange(parent));
+    PressButton(question, IDYES);
+    ASSERT_TRUE(WaitForWindowGone(question));
+    ASSERT_TRUE(AnswerBox((SETUP_UNSAFE_FOLDER_BEFORE + parent + SETUP_UNSAFE_FOLDER_AFTER).c_str(),
+                          IconWarning, IDOK));
+    EXPECT_TRUE(StillOnFolderPage());
+    /* nothing installed there, and nothing names it */
+    EXPECT_EQ(std::vector<std::string>(), FolderEntries(parent));
     EXPECT_TRUE(NothingRecorded());
 }
 
@@ -265,6 +274,15 @@ TEST_F(Install, CompletedRunOpensTheFolder)
     /* through the machine's folder class, whose command runs on in
        Setup's job */
     EXPECT_EQ(folder, OpenedFolder(&setup));
+}
+
+TEST_F(Install, FailedInstallRemovesTheFoldersItMade)
+{
+    ASSERT_TRUE(BuildMedia(media, MediaNameOf(QV_HELPER_EXE)));
+    std::vector<std::string> before = FolderEntries(TestRoot());
+    EXPECT_TRUE(RunsSilently("/S /D=" + TestRoot() + "New\\Deeper", SilentFailed));
+    EXPECT_EQ(before, FolderEntries(TestRoot()));
+    EXPECT_TRUE(NothingRecorded());
 }
 
 } // namespace

@@ -196,7 +196,7 @@ HWND SetupTest::FindWizard()
         PressButton(box, IDOK);
     if (!shown)
         return shown;
-    return EndedWith(WaitForExit(&setup), 0xFFFFFFFF);
+    return EndedWith(WaitForExit(&setup), kExitFailed);
 }
 
 ::testing::AssertionResult SetupTest::HasProductFiles(const std::string &folder)
@@ -266,4 +266,136 @@ HWND SetupTest::FindWizard()
         return ::testing::AssertionFailure() << "page message "
                                              << ControlText(wizard, IDC_PAGE_MESSAGE);
     return ::testing::AssertionSuccess();
+}
+
+std::string Keywords()
+{
+    return Record("memo", "C:\\Data\\memo.txt");
+}
+
+::testing::AssertionResult SetupTest::LayOutInstallation(const std::string &folder,
+                                                         DWORD version)
+{
+    int ok = MakeFreshFolder(folder);
+    for (const ProductFile &file : kProductFiles)
+        ok = ok && WriteFileBytes(folder + file.name, std::string("old ") + file.name);
+    ok = ok && WriteFileBytes(folder + QV_KEYWORD_FILE, Keywords()) &&
+         WriteFileBytes(folder + "Other.txt", "the user's") &&
+         WriteDword(HKEY_CURRENT_USER, kOptionKey, "IsOnTop", 1);
+    if (!ok)
+        return ::testing::AssertionFailure() << "the installation cannot be laid out";
+    ::testing::AssertionResult user = RecordInstallation(version, folder, HKEY_CURRENT_USER);
+    if (!user)
+        return user;
+    return RecordInstallation(version, folder, HKEY_LOCAL_MACHINE);
+}
+
+::testing::AssertionResult SetupTest::AddVerbKeys()
+{
+    for (const char *key : kVerbKeys) {
+        std::string command = std::string(key) + "\\Command";
+        if (!WriteString(HKEY_CLASSES_ROOT, command.c_str(), "", "\"C:\\Tools\\Helper.exe\" \"%1\""))
+            return ::testing::AssertionFailure() << "no verb key " << key;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult SetupTest::NoVerbKeys()
+{
+    for (const char *key : kVerbKeys) {
+        if (KeyExists(HKEY_CLASSES_ROOT, key))
+            return ::testing::AssertionFailure() << "the verb key " << key << " stays";
+    }
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult SetupTest::ProgramFilesRemoved(const std::string &folder)
+{
+    for (const ProductFile &file : kProductFiles) {
+        if (file.step[UninstallFiles] == RemoveFile && FileExists(folder + file.name))
+            return ::testing::AssertionFailure() << file.name << " stays";
+    }
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult SetupTest::KeywordsKept(const std::string &folder)
+{
+    std::string data;
+    if (!ReadFileBytes(folder + QV_KEYWORD_FILE, &data))
+        return ::testing::AssertionFailure() << "the keyword file is gone";
+    if (data != Keywords())
+        return ::testing::AssertionFailure() << "the keyword file holds " << data;
+    return ::testing::AssertionSuccess();
+}
+
+std::map<std::string, std::string> FolderContents(const std::string &folder)
+{
+    std::map<std::string, std::string> contents;
+    for (const std::string &name : FolderEntries(folder))
+        ReadFileBytes(folder + name, &contents[name]);
+    return contents;
+}
+
+::testing::AssertionResult NoTemporaryFiles(const std::string &folder)
+{
+    for (const std::string &name : FolderEntries(folder)) {
+        if (name.find(FILE_NEW_SUFFIX) != std::string::npos ||
+            name.find(FILE_OLD_SUFFIX) != std::string::npos || name == FILE_SWAP_JOURNAL)
+            return ::testing::AssertionFailure() << name << " is left";
+    }
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult EveryLineIsOneEvent(const std::string &text)
+{
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find("\r\n", at);
+        if (end == std::string::npos)
+            return ::testing::AssertionFailure() << "no CR LF after byte " << at;
+        std::string line = text.substr(at, end - at);
+        if (line.size() < 20 || line.compare(0, 2, "20") != 0 || line[4] != '-' ||
+            line[19] != ' ' || line.find_first_of("\r\n") != std::string::npos)
+            return ::testing::AssertionFailure() << "a line that is no event: " << line;
+        at = end + 2;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult EndsWithCode(const std::string &text, long code)
+{
+    size_t start = text.rfind("\r\n", text.size() - 3);
+    std::string last = text.substr(start == std::string::npos ? 0 : start + 2);
+    std::string expected = LOG_END + std::to_string(code) + " (";
+    if (last.find(expected) != 20 || last.size() < 4 ||
+        last.compare(last.size() - 3, 3, ")\r\n") != 0)
+        return ::testing::AssertionFailure() << "the last line is " << last;
+    return ::testing::AssertionSuccess();
+}
+
+std::string BoxLine(const std::string &text)
+{
+    std::string line = LOG_BOX + text;
+    for (char &c : line) {
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    }
+    return line;
+}
+
+std::string Journal(char operation, DWORD version, const std::vector<std::string> &names)
+{
+    struct SwapJournal journal = {};
+    journal.operation = operation;
+    journal.version = version;
+    journal.count = kProductFileCount;
+    for (size_t i = 0; i < kProductFileCount; i++) {
+        journal.rows[i] = RowOutside;
+        for (const std::string &name : names) {
+            if (name == kProductFiles[i].name)
+                journal.rows[i] = RowReplaced;
+        }
+    }
+    char out[JOURNAL_SIZE(JOURNAL_MAX_ROWS)];
+    return std::string(out, FormatJournal(&journal, out, sizeof(out)));
 }

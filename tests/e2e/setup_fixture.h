@@ -7,10 +7,15 @@
 #ifndef QUORVANE_TESTS_E2E_SETUP_FIXTURE_H
 #define QUORVANE_TESTS_E2E_SETUP_FIXTURE_H
 
+#include <map>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "setup/ends.h"
+#include "setup/files.h"
+#include "setup/journal.h"
 #include "setup/resource.h"
 #include "setup/texts.h"
 #include "tests/support/contract.h"
@@ -22,12 +27,8 @@ const DWORD kThisVersion = QV_VERSION_NUMBER;
 const DWORD kOlderVersion = QV_VERSION_NUMBER - 1;
 const DWORD kNewerVersion = QV_VERSION_NUMBER + 1;
 
-/* the exit codes of a silent run: Windows Installer's, which deployment
-   tools act on, spelled here as those tools know them */
-const DWORD kSilentDone = 0;
-const DWORD kSilentBusy = 1618;
-const DWORD kSilentFailed = 1603;
-const DWORD kSilentNotUnderstood = 1639;
+/* an interactive run's failure, as its exit code reads */
+const DWORD kExitFailed = (DWORD)ExitFailed;
 
 /* the default install folder, where only the tests that install there
    write */
@@ -63,10 +64,22 @@ public:
     ::testing::AssertionResult OpenFolderPage();
     /* 続行 of an update or uninstall, to its box and the end */
     ::testing::AssertionResult RunOperation(const char *doneText, BoxIcon icon, DWORD exitCode);
-    /* the record of an installation under root: HKEY_CURRENT_USER as
-       earlier Setups wrote it, or HKEY_LOCAL_MACHINE as this one does */
+    /* the record of an installation under root: HKEY_LOCAL_MACHINE as
+       this Setup writes it, or HKEY_CURRENT_USER as earlier Setups did */
     ::testing::AssertionResult RecordInstallation(DWORD version, const std::string &path,
-                                                  HKEY root = HKEY_CURRENT_USER);
+                                                  HKEY root = HKEY_LOCAL_MACHINE);
+    /* an installed product as an earlier Setup left it in folder: its
+       files, the user's keywords and another file, an option the user
+       set, and the machine's and this account's record */
+    ::testing::AssertionResult LayOutInstallation(const std::string &folder, DWORD version);
+    /* the context-menu verb keys the main program writes, and whether
+       none is left */
+    ::testing::AssertionResult AddVerbKeys();
+    ::testing::AssertionResult NoVerbKeys();
+    /* the files an uninstall removes are gone from folder */
+    ::testing::AssertionResult ProgramFilesRemoved(const std::string &folder);
+    /* the keyword file LayOutInstallation wrote is in folder as it was */
+    ::testing::AssertionResult KeywordsKept(const std::string &folder);
     /* a box of Setup: its caption, this text and icon, and the buttons */
     ::testing::AssertionResult IsSetupBox(HWND box, const char *text, BoxIcon icon,
                                           UINT buttons = MB_OK);
@@ -87,11 +100,29 @@ public:
        this version, and so does the uninstall command */
     ::testing::AssertionResult HasRecord(const std::string &folder);
     /* the version recorded under root */
-    ::testing::AssertionResult RecordedVersionIs(DWORD version, HKEY root = HKEY_CURRENT_USER);
+    ::testing::AssertionResult RecordedVersionIs(DWORD version, HKEY root = HKEY_LOCAL_MACHINE);
     /* no product key, no record and no uninstall entry */
     ::testing::AssertionResult NothingRecorded();
     /* Setup runs on, its wizard on the folder page */
     ::testing::AssertionResult StillOnFolderPage();
 };
+
+/* the user's keywords that LayOutInstallation leaves */
+std::string Keywords();
+/* every file of a folder and its bytes */
+std::map<std::string, std::string> FolderContents(const std::string &folder);
+/* no temporary file of a swap, nor its journal, in folder */
+::testing::AssertionResult NoTemporaryFiles(const std::string &folder);
+/* every line of a log is one event: a time first, and no line break
+   inside (a box's own line breaks become spaces) */
+::testing::AssertionResult EveryLineIsOneEvent(const std::string &text);
+/* the log's last line: the end of the run, its exit code and what that
+   means */
+::testing::AssertionResult EndsWithCode(const std::string &text, long code);
+/* the log line of a box: its text with its line breaks as spaces */
+std::string BoxLine(const std::string &text);
+/* a whole journal of operation and version, in which the files of names
+   were replaced */
+std::string Journal(char operation, DWORD version, const std::vector<std::string> &names);
 
 #endif

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "helper/resource.h"
+#include "setup/running.h"
 #include "setup_fixture.h"
 
 namespace {
@@ -48,33 +49,40 @@ TEST_F(SetupStart, RefusesWhileAHelperIsOpen)
     ASSERT_TRUE(StartSetup());
     ASSERT_TRUE(EndsWithBox(SETUP_RUNNING_TEXT, IconError, 1));
     EXPECT_TRUE(FileExists(folder + QV_HELPER_EXE));
-    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kSetupKey));
+    EXPECT_TRUE(RecordedVersionIs(kThisVersion));
 }
 
-TEST_F(SetupStart, SilentRunBesideTheProductOrAnotherSetupIsToBeTriedAgain)
+TEST_F(SetupStart, SilentRunBesideAHelperOrAnotherSetupIsToBeTriedAgain)
 {
-    /* the main program, by its mutex */
+    /* a Helper; the main program is one row of the silent boxes' table */
     Program other;
-    ASSERT_TRUE(StartStandIn(&other));
-    EXPECT_TRUE(RunsSilently("/S", kSilentBusy));
-    EndProgram(&other);
-    /* a Helper */
     ASSERT_TRUE(StartProgram(&other, BinFile(QV_HELPER_EXE), "C:\\Data\\memo.txt", NULL));
     ASSERT_NE(nullptr, WaitForDialog(&other, IDC_KEYWORD_EDIT));
-    EXPECT_TRUE(RunsSilently("/S", kSilentBusy));
+    EXPECT_TRUE(RunsSilently("/S", SilentBusy));
     EndProgram(&other);
     /* another Setup */
     ASSERT_TRUE(StartProgram(&other, media + QV_SETUP_EXE, "", media.c_str()));
     ASSERT_NE(nullptr, WaitForDialog(&other, IDC_PRODUCT_TITLE));
-    EXPECT_TRUE(RunsSilently("/S", kSilentBusy));
+    EXPECT_TRUE(RunsSilently("/S", SilentBusy));
     EXPECT_TRUE(NothingRecorded());
     EXPECT_FALSE(FolderExists(kDefaultFolder));
 }
 
+TEST_F(SetupStart, SetupOfAnotherSessionHoldsTheMachinesMutex)
+{
+    /* the mutex a Setup holds in every session, held here as by a
+       deployment tool's run in session 0 */
+    HANDLE other = CreateMutexA(NULL, TRUE, SETUP_GLOBAL_MUTEX);
+    ASSERT_NE(nullptr, other);
+    ASSERT_TRUE(StartSetup());
+    EXPECT_TRUE(EndsWithBox(SETUP_RUNNING_TEXT, IconError, ExitBusy));
+    CloseHandle(other);
+    EXPECT_TRUE(NothingRecorded());
+}
+
 TEST_F(SetupStart, QuestionMarkListsTheSwitchesAndDoesNothingElse)
 {
-    /* it wins over /S: whoever typed it is at the screen */
-    ASSERT_TRUE(StartSetup(media, "/S /?"));
+    ASSERT_TRUE(StartSetup(media, "/?"));
     ASSERT_TRUE(EndsWithBox(SETUP_USAGE_TEXT, IconInformation, 0));
     EXPECT_TRUE(NothingRecorded());
 
@@ -130,7 +138,8 @@ TEST_F(SetupStart, UnreadableRecordEndsBeforeTheWizard)
 
     /* the machine's record decides where there is one, however this
        account's reads */
-    ASSERT_TRUE(RecordInstallation(kThisVersion, "C:\\Tools\\"));
+    ResetProductRegistry();
+    ASSERT_TRUE(RecordInstallation(kThisVersion, "C:\\Tools\\", HKEY_CURRENT_USER));
     ASSERT_TRUE(CreateKey(HKEY_LOCAL_MACHINE, kMachineSetupKey));
     EXPECT_TRUE(EndsInReadError());
 }

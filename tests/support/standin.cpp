@@ -10,9 +10,14 @@
 
 int StartStandIn(Program *program, const char *arguments)
 {
+    return StartStandInAs(program, BinFile("QuorvaneStandIn.exe"), arguments);
+}
+
+int StartStandInAs(Program *program, const std::string &exe, const char *arguments)
+{
     /* out of sight: its window would cover the boxes the tests read */
     std::string line = std::string("--hidden ") + arguments;
-    if (!StartProgram(program, BinFile("QuorvaneStandIn.exe"), line, NULL))
+    if (!StartProgram(program, exe, line, NULL))
         return 0;
     DWORD start = GetTickCount();
     while (GetTickCount() - start < kWaitMs) {

@@ -12,6 +12,8 @@
 #include "process.h"
 
 int StartStandIn(Program *program, const char *arguments = "");
+/* the same from a copy of the stand-in at exe, started by that path */
+int StartStandInAs(Program *program, const std::string &exe, const char *arguments = "");
 /* the stand-in as the machine's command for the shell's folder verb, as
    Setup opens folders with it: each opening then shows a window of the
    stand-in captioned with the folder as the shell handed it over */

@@ -1,0 +1,312 @@
+/*
+ * One undo for the whole run, as a table: an install, an update and an
+ * uninstall run in this process, each stopped at every change it makes
+ * (the transaction's change hook refuses change N, as Windows would).
+ * The state on the disk and in the registry right before change N is
+ * what a run killed there leaves. For every N:
+ *
+ *   - the run that met the refusal puts back exactly the state before it
+ *     (or, past the commit, leaves the new state, its old files at most
+ *     left for the next run);
+ *   - the state of the kill, given to the next run of the same action,
+ *     ends in exactly the new state.
+ *
+ * The media are the files of the product-file table in this program's
+ * folder, and this program itself as Setup.exe, as the real Setup runs
+ * from its media folder.
+ */
+#include <string.h>
+
+#include <map>
+#include <utility>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "registry_fixture.h"
+#include "setup/ends.h"
+#include "setup/files.h"
+#include "setup/media.h"
+#include "setup/sequence.h"
+#include "setup/setup.h"
+#include "setup/transaction.h"
+
+namespace {
+
+/* the keys a run writes or deletes before its commit; the settings and
+   the verb keys are no part of it (missing settings may stay) */
+const struct {
+    HKEY root;
+    const char *path;
+} kRunKeys[] = {
+    {HKEY_LOCAL_MACHINE, kMachineMakerKey},
+    {HKEY_LOCAL_MACHINE, kMachineProductKey},
+    {HKEY_LOCAL_MACHINE, kMachineSetupKey},
+    {HKEY_LOCAL_MACHINE, kUninstallKey},
+    {HKEY_CURRENT_USER, kSetupKey},
+};
+
+/* a key's values, name by name: its type and bytes; absent: no key */
+struct KeyState {
+    int exists = 0;
+    std::map<std::string, std::pair<DWORD, std::string>> values;
+
+    bool operator==(const KeyState &other) const
+    {
+        return exists == other.exists && values == other.values;
+    }
+};
+
+/* what a run leaves: the install folder's files and the keys' values */
+struct State {
+    int folder = 0;
+    std::map<std::string, std::string> files;
+    std::vector<KeyState> keys;
+
+    bool operator==(const State &other) const
+    {
+        return folder == other.folder && files == other.files && keys == other.keys;
+    }
+};
+
+KeyState ReadKeyState(HKEY root, const char *path)
+{
+    KeyState key;
+    std::vector<std::string> names;
+    key.exists = KeyExists(root, path);
+    if (key.exists)
+        ValueNames(root, path, &names);
+    for (const std::string &name : names)
+        ReadRaw(root, path, name.c_str(), &key.values[name].second, &key.values[name].first);
+    return key;
+}
+
+std::string Describe(const KeyState &key)
+{
+    if (!key.exists)
+        return "no key";
+    std::string text;
+    for (const auto &value : key.values)
+        text += value.first + "=" + value.second.second.c_str() + " ";
+    return text;
+}
+
+State Capture(const std::string &folder)
+{
+    State state;
+    state.folder = FolderExists(folder);
+    for (const std::string &name : FolderEntries(folder))
+        ReadFileBytes(folder + name, &state.files[name]);
+    for (const auto &key : kRunKeys)
+        state.keys.push_back(ReadKeyState(key.root, key.path));
+    return state;
+}
+
+/* a state written back, as a killed run left it */
+::testing::AssertionResult Restore(const State &state, const std::string &folder)
+{
+    DeleteTree(folder);
+    if (state.folder && !MakeFreshFolder(folder))
+        return ::testing::AssertionFailure() << "no folder";
+    for (const auto &file : state.files) {
+        if (!WriteFileBytes(folder + file.first, file.second))
+            return ::testing::AssertionFailure() << "cannot write " << file.first;
+    }
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kMachineMakerKey);
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallKey);
+    DeleteKeyTree(HKEY_CURRENT_USER, kSetupKey);
+    for (size_t i = 0; i < state.keys.size(); i++) {
+        if (!state.keys[i].exists)
+            continue;
+        if (!CreateKey(kRunKeys[i].root, kRunKeys[i].path))
+            return ::testing::AssertionFailure() << "cannot make " << kRunKeys[i].path;
+        for (const auto &value : state.keys[i].values) {
+            const std::string &data = value.second.second;
+            if (!WriteValue(kRunKeys[i].root, kRunKeys[i].path, value.first.c_str(),
+                            value.second.first, data.data(), (DWORD)data.size()))
+                return ::testing::AssertionFailure() << "cannot write " << value.first;
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult SameState(const State &expected, const State &actual)
+{
+    if (expected == actual)
+        return ::testing::AssertionSuccess();
+    ::testing::AssertionResult failure = ::testing::AssertionFailure();
+    if (expected.folder != actual.folder)
+        failure << "folder " << (actual.folder ? "there" : "gone") << "; ";
+    for (const auto &file : actual.files) {
+        auto other = expected.files.find(file.first);
+        if (other == expected.files.end())
+            failure << file.first << " is new; ";
+        else if (other->second != file.second)
+            failure << file.first << " differs; ";
+    }
+    for (const auto &file : expected.files) {
+        if (actual.files.find(file.first) == actual.files.end())
+            failure << file.first << " is missing; ";
+    }
+    for (size_t i = 0; i < expected.keys.size(); i++) {
+        if (!(expected.keys[i] == actual.keys[i]))
+            failure << kRunKeys[i].path << " is " << Describe(actual.keys[i]) << ", expected "
+                    << Describe(expected.keys[i]) << "; ";
+    }
+    return failure;
+}
+
+/* the hook's part: refuse the run's change Stop, and keep the state
+   right before it; Seen counts the changes of the run */
+int Stop, Seen;
+State Killed;
+std::string Folder;
+
+int RefuseAtStop(int)
+{
+    if (++Seen != Stop)
+        return 1;
+    Killed = Capture(Folder);
+    return 0;
+}
+
+enum Action { InstallAction, UpdateAction, UninstallAction };
+
+struct Recovery : public Registry {
+    std::vector<std::string> mediaFiles;
+
+    void SetUp() override
+    {
+        Registry::SetUp();
+        SilentRun = 1;
+        Folder = TestRoot() + "rec\\Quorvane\\";
+        DeleteTree(TestRoot());
+        /* the media beside this program, which is their Setup.exe */
+        for (const ProductFile *row : MediaRows()) {
+            std::string path = BinFile(row->mediaName);
+            if (strcmp(row->name, QV_SETUP_EXE) == 0)
+                continue;
+            if (strcmp(row->name, QV_HELPER_EXE) == 0)
+                ASSERT_TRUE(CopyFileA(BinFile(QV_HELPER_EXE).c_str(), path.c_str(), FALSE));
+            else
+                ASSERT_TRUE(WriteFileBytes(path, MediaContent(row->mediaName)));
+            mediaFiles.push_back(path);
+        }
+    }
+    void TearDown() override
+    {
+        ChangeHook = NULL;
+        SilentRun = 0;
+        CloseMedia();
+        for (const std::string &path : mediaFiles)
+            DeleteFileA(path.c_str());
+        DeleteTree(TestRoot());
+        Registry::TearDown();
+    }
+
+    /* the state before the action */
+    ::testing::AssertionResult LayOut(Action action)
+    {
+        ResetProductRegistry();
+        DeleteTree(TestRoot());
+        if (!MakeFreshFolder(TestRoot() + "rec\\"))
+            return ::testing::AssertionFailure() << "no test folder";
+        if (action == InstallAction)
+            return ::testing::AssertionSuccess();
+        int ok = MakeFreshFolder(Folder);
+        for (const ProductFile &file : kProductFiles)
+            ok = ok && WriteFileBytes(Folder + file.name, std::string("old ") + file.name);
+        DWORD version = action == UpdateAction ? QV_VERSION_NUMBER - 1 : QV_VERSION_NUMBER;
+        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+            const char *key = root == HKEY_LOCAL_MACHINE ? kMachineSetupKey : kSetupKey;
+            ok = ok && WriteDword(root, key, kVersionValue, version) &&
+                 WriteString(root, key, kInstallPathValue, Folder);
+        }
+        ok = ok && WriteString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion", "0.9") &&
+             WriteString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString",
+                         Folder + QV_SETUP_EXE);
+        if (!ok)
+            return ::testing::AssertionFailure() << "the installation cannot be laid out";
+        return ::testing::AssertionSuccess();
+    }
+
+    /* the action as a run starts it, to its end */
+    int Run(Action action)
+    {
+        strcpy(InstallPath, Folder.c_str());
+        Seen = 0;
+        ReleaseInstallFolder();
+        CloseMedia();
+        int end = action == InstallAction  ? InstallSequence(NULL)
+                  : action == UpdateAction ? UpdateSequence(NULL)
+                                           : UninstallSequence(NULL);
+        ReleaseInstallFolder();
+        CloseMedia();
+        return end;
+    }
+
+    /* each step of action refused once, and killed there once */
+    void EveryStep(Action action)
+    {
+        ASSERT_TRUE(LayOut(action));
+        const State before = Capture(Folder);
+        Stop = 0;
+        ChangeHook = RefuseAtStop;
+        ASSERT_EQ(RunDone, Run(action));
+        const State after = Capture(Folder);
+        ASSERT_FALSE(after == before);
+        int steps = 0;
+        /* count the changes of a whole run: the hook refuses none past
+           the last */
+        for (Stop = 1;; Stop++) {
+            SCOPED_TRACE("change " + std::to_string(Stop));
+            ASSERT_TRUE(LayOut(action));
+            Killed = State();
+            int end = Run(action);
+            if (end == RunDone && Killed.keys.empty()) {
+                steps = Stop - 1;
+                break;
+            }
+            ASSERT_FALSE(Killed.keys.empty()) << "the run failed without a refusal";
+            State refused = Capture(Folder);
+            if (end != RunDone) {
+                EXPECT_TRUE(SameState(before, refused)) << "after the refusal";
+            } else {
+                /* past the commit: the new files and records, an old
+                   file left behind at most */
+                EXPECT_TRUE(after.keys == refused.keys) << "past the commit";
+                for (const auto &file : after.files)
+                    EXPECT_EQ(file.second, refused.files[file.first]) << file.first;
+                ChangeHook = NULL;
+                EXPECT_EQ(RunDone, Run(action));
+                EXPECT_TRUE(SameState(after, Capture(Folder))) << "the next run";
+                ChangeHook = RefuseAtStop;
+            }
+            /* killed right before the change: the next run completes */
+            ASSERT_TRUE(Restore(Killed, Folder));
+            ChangeHook = NULL;
+            EXPECT_EQ(RunDone, Run(action)) << "the next run after the kill";
+            EXPECT_TRUE(SameState(after, Capture(Folder))) << "after the kill and the next run";
+            ChangeHook = RefuseAtStop;
+        }
+        EXPECT_LT(10, steps) << "a run of few changes";
+    }
+};
+
+TEST_F(Recovery, InstallStoppedAtEachChange)
+{
+    EveryStep(InstallAction);
+}
+
+TEST_F(Recovery, UpdateStoppedAtEachChange)
+{
+    EveryStep(UpdateAction);
+}
+
+TEST_F(Recovery, UninstallStoppedAtEachChange)
+{
+    EveryStep(UninstallAction);
+}
+
+} // namespace
