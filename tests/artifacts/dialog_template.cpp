@@ -1,5 +1,6 @@
 /*
- * Dialog template and icon group readers (see dialog_template.h).
+ * Dialog template and icon group readers, and dialogs made from a
+ * program's template (see dialog_template.h).
  */
 #include "dialog_template.h"
 
@@ -110,6 +111,29 @@ int LoadDialogTemplate(const std::string &exe, const char *name,
     int ok = !r.failed;
     FreeLibrary(module);
     return ok;
+}
+
+static INT_PTR CALLBACK IdleDialogProc(HWND, UINT, WPARAM, LPARAM)
+{
+    return FALSE;
+}
+
+HWND CreateDialogFromProgram(const std::string &exe, const char *name)
+{
+    HMODULE module = LoadLibraryExA(exe.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    if (module == NULL)
+        return NULL;
+    HRSRC resource = FindResourceA(module, name, (LPCSTR)RT_DIALOG);
+    HGLOBAL loaded = resource ? LoadResource(module, resource) : NULL;
+    HWND dialog = NULL;
+    /* the dialog manager reads the template while it creates the dialog
+       and keeps nothing of it; the controls are the system's classes */
+    if (loaded != NULL)
+        dialog = CreateDialogIndirectParamA(GetModuleHandleA(NULL),
+                                            (LPCDLGTEMPLATEA)LockResource(loaded), NULL,
+                                            IdleDialogProc, 0);
+    FreeLibrary(module);
+    return dialog;
 }
 
 #pragma pack(push, 2)

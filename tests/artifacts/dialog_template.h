@@ -2,7 +2,8 @@
  * Reads a classic dialog template back from a program's resources, so
  * that tests check what the shipped .exe carries: style, size, font,
  * caption and every control in template order. Texts come back as code
- * page 932 bytes.
+ * page 932 bytes. The dialog itself can be made from the same template,
+ * to measure its texts in its own fonts.
  */
 #ifndef QUORVANE_TESTS_ARTIFACTS_DIALOG_TEMPLATE_H
 #define QUORVANE_TESTS_ARTIFACTS_DIALOG_TEMPLATE_H
@@ -37,6 +38,11 @@ struct DialogTemplate {
 /* 1 when the template was found and parsed */
 int LoadDialogTemplate(const std::string &exe, const char *name,
                        DialogTemplate *result);
+
+/* the dialog the program's template makes, created in this process with
+   a procedure that handles nothing; hidden, as the template has no
+   WS_VISIBLE. NULL when there is no such template. */
+HWND CreateDialogFromProgram(const std::string &exe, const char *name);
 
 struct IconImage {
     int width, height, colours, bitCount;

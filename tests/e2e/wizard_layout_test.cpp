@@ -51,10 +51,13 @@ DialogLook LookAt(HWND dialog, const std::vector<int> &texts)
 }
 
 /* large is small one and a half times, give or take the rounding of the
-   dialog font's cell to whole pixels, which the dialog units follow */
+   dialog font's cell to whole pixels, which the dialog units follow: half
+   a pixel of a cell 6 or more pixels across, a twelfth at most (the cell
+   of the dialogs' font in the test prefix is 7 pixels wide at 96 DPI and
+   11, not 10.5, at 144) */
 ::testing::AssertionResult HalfAgainAsLarge(int large, int small)
 {
-    if (small > 0 && large * 100 >= small * 144 && large * 100 <= small * 156)
+    if (small > 0 && large * 12 >= small * 17 && large * 12 <= small * 19)
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << large << " against " << small << " at 96 DPI";
 }
