@@ -35,13 +35,16 @@ char *StrictAnsiCommandLine(int *noMemory)
     return line;
 }
 
-char *MarkedAnsiText(const wchar_t *wide)
+int MarkedAnsiText(const wchar_t *wide, char *text, size_t size)
 {
-    int length = lstrlenW(wide);
+    int length = 0;
+    while (wide[length] != L'\0')
+        length++;
     /* two bytes at most for each character, and the terminator */
-    char *text = (char *)HeapAlloc(GetProcessHeap(), 0, (SIZE_T)length * 2 + 1);
-    if (text == NULL)
-        return NULL;
+    if ((size_t)length * 2 + 1 > size) {
+        text[0] = '\0';
+        return 0;
+    }
     char *out = text;
     for (int i = 0; i < length; i++) {
         BOOL substituted = FALSE;
@@ -60,5 +63,5 @@ char *MarkedAnsiText(const wchar_t *wide)
         out += n;
     }
     *out = '\0';
-    return text;
+    return 1;
 }

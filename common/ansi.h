@@ -21,9 +21,10 @@ char *StrictAnsiCommandLine(int *noMemory);
 /* stands for a character without an ANSI form: a control character no
    file name may hold */
 #define NO_ANSI_FORM '\x01'
-/* wide as ANSI text on the process heap, for HeapFree, with NO_ANSI_FORM
-   for each character that has no ANSI form, so that one such character
-   spoils only the word it is in; NULL when there is no memory */
-char *MarkedAnsiText(const wchar_t *wide);
+/* wide as ANSI text in text (size bytes, twice wide's length and one
+   more are enough), with NO_ANSI_FORM for each character that has no
+   ANSI form, so that one such character spoils only the word it is in;
+   0 and an empty text when it does not fit */
+int MarkedAnsiText(const wchar_t *wide, char *text, size_t size);
 
 #endif

@@ -11,7 +11,9 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show);
 
-extern "C" void WinMainCRTStartup(void)
+/* the program's entry, which the linker is told to start at: it stays
+   when the program is compiled as a whole */
+extern "C" __attribute__((externally_visible)) void WinMainCRTStartup(void)
 {
     /* neither program reads the command line or the show state WinMain
        is given: Helper splits GetCommandLineW itself, Setup reads its

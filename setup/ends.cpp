@@ -37,19 +37,23 @@ int SetupPathBox(HWND owner, const char *before, const char *path, const char *a
     return SetupBox(owner, text, type);
 }
 
+int RunningBox(HWND owner)
+{
+    SetupBox(owner, SETUP_RUNNING_TEXT, MB_ICONERROR);
+    return RunBusy;
+}
+
 static const struct EndRow {
     signed char interactive;
     short silent;
     const char *meaning;
 } kEnds[] = {
     {ExitDone, SilentDone, "正常に終了しました"},
-    {ExitBusy, SilentBusy,
-     "Quorvane、ヘルパーまたは別のセットアップが実行中か、ファイルが使用中です。"
-     "何も変更していません。後でもう一度実行してください"},
+    {ExitBusy, SilentBusy, "Quorvane などが実行中のため、何も変更していません"},
     {ExitFailed, SilentFailed, "エラーのため完了できませんでした"},
-    {ExitFailed, SilentNotUnderstood, "コマンド ラインを解釈できません。何もしていません"},
-    {ExitDone, SilentNewer, "より新しいバージョンがセットアップされています。何も変更していません"},
-    {ExitFailed, SilentFailed, "セットアップ先フォルダを使えません。何も変更していません"},
+    {ExitFailed, SilentNotUnderstood, "コマンド ラインを解釈できないため、何もしていません"},
+    {ExitDone, SilentNewer, "より新しいバージョンがあるため、何も変更していません"},
+    {ExitFailed, SilentFailed, "セットアップ先フォルダを使えません"},
     {ExitFailed, SilentFailed, "エラーのため完了できませんでした"},
 };
 

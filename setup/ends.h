@@ -41,6 +41,8 @@ enum SilentExitCode {
 int SetupBox(HWND owner, const char *text, UINT type);
 /* the same with a path between two texts */
 int SetupPathBox(HWND owner, const char *before, const char *path, const char *after, UINT type);
+/* the box that the product or another Setup runs; RunBusy */
+int RunningBox(HWND owner);
 int ExitCodeOf(int end);
 /* the end of the run in the log (RunFatal after its box), with the
    code's meaning; returns the exit code */

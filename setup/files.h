@@ -31,7 +31,7 @@ enum FileStep : unsigned char {
 
 /* the index of a run's step in ProductFile::step. A repair copies only
    the files that differ from the media */
-enum FileOperation { InstallFiles = 0, UpdateFiles = 1, UninstallFiles = 2, RepairFiles = 3 };
+enum FileColumn { InstallFiles = 0, UpdateFiles = 1, UninstallFiles = 2, RepairFiles = 3 };
 
 struct ProductFile {
     /* the name on the media, NULL for a file the media does not carry;
@@ -39,7 +39,7 @@ struct ProductFile {
        not expanded */
     const char *mediaName;
     const char *name;
-    /* by FileOperation */
+    /* by FileColumn */
     FileStep step[4];
     /* 1 for the data files that the main program and Helper, running as
        the user, write: Users may write them where nothing else in the

@@ -37,12 +37,12 @@ int FolderLevelAt(const char *folder, int index, char *level, size_t size, int *
 
 int FindUnsafeFolder(const char *folder, char *unsafe, size_t size)
 {
-    BYTE account[SECURITY_MAX_SID_SIZE];
+    PSID account = RunningAccount();
     char level[MAX_PATH];
     int place = 0;
 
     unsafe[0] = '\0';
-    if (!ReadRunningAccount(account) || !FolderLevelAt(folder, 0, level, sizeof(level), &place)) {
+    if (account == NULL || !FolderLevelAt(folder, 0, level, sizeof(level), &place)) {
         CopyText(unsafe, size, folder);
         return 1;
     }

@@ -8,8 +8,8 @@
  *   '1'       format
  *   'C'|'R'   the run changes the files (install, update, repair) or
  *             removes them (uninstall)
- *   8 hex     the version of the Setup that wrote it (uppercase)
- *   2 hex     the number of rows, the product-file table's
+ *   4 bytes   the version of the Setup that wrote it, little-endian
+ *   1 byte    the number of rows, the product-file table's
  *   rows      one character per row of the table
  *   CR LF     the end
  *
@@ -27,7 +27,7 @@
 /* the most rows a journal holds */
 #define JOURNAL_MAX_ROWS 32
 /* the bytes of a journal of count rows */
-#define JOURNAL_SIZE(count) (6 + 1 + 1 + 8 + 2 + (count) + 2)
+#define JOURNAL_SIZE(count) (6 + 1 + 1 + 4 + 1 + (count) + 2)
 
 /* what the run does with the files */
 enum JournalOperation { JournalChange = 'C', JournalRemove = 'R' };

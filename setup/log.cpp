@@ -13,7 +13,9 @@
 #include "../common/text.h"
 #include "texts.h"
 
-static HANDLE LogFile = INVALID_HANDLE_VALUE;
+/* the open log, or NULL: zero-initialised, so that Setup carries no
+   initialised data */
+static HANDLE LogFile;
 
 int HasNoLinkedFolder(const char *path)
 {
@@ -67,15 +69,21 @@ int OpenSetupLog(const char *path)
 void LogLine(const char *format, ...)
 {
     char line[1024 + 2];
-    if (LogFile == INVALID_HANDLE_VALUE)
+    if (LogFile == NULL)
         return;
     SYSTEMTIME now;
     GetLocalTime(&now);
+    /* 2026-12-09 03:04:05, digit by digit */
+    const WORD parts[] = {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+    int n = 0;
+    for (int i = 0; i < 6; i++) {
+        for (int digits = i == 0 ? 1000 : 10; digits > 0; digits /= 10)
+            line[n++] = (char)('0' + parts[i] / digits % 10);
+        line[n++] = "-- ::  "[i];
+    }
     /* the C runtime's formatting, not user32's, so that a silent run
        calls nothing of user32 (which it still imports for the wizard).
        Cut at the buffer, and always terminated. */
-    int n = _snprintf(line, 32, "%04u-%02u-%02u %02u:%02u:%02u ", now.wYear, now.wMonth,
-                      now.wDay, now.wHour, now.wMinute, now.wSecond);
     va_list arguments;
     va_start(arguments, format);
     int m = _vsnprintf(line + n, sizeof(line) - 2 - (size_t)n - 1, format, arguments);

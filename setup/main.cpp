@@ -12,6 +12,7 @@
 #include "opening.h"
 #include "running.h"
 #include "security.h"
+#include "sequence.h"
 #include "setup.h"
 #include "silent.h"
 #include "texts.h"
@@ -29,10 +30,8 @@ static LRESULT OnCreate(HWND hwnd)
         return 0;
     }
     /* the recorded folder's programs may run in another session */
-    if (ProductIsRunning()) {
-        SetupBox(hwnd, SETUP_RUNNING_TEXT, MB_ICONERROR);
+    if (CheckPrograms(hwnd) != RunDone)
         ExitRun(RunBusy);
-    }
     /* a Unicode dialog, so that its folder box holds any name the user
        types or browses to, and a name code page 932 cannot hold is seen */
     INT_PTR result =
@@ -73,19 +72,19 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
 
     struct SetupSwitches switches;
-    ReadSetupSwitches(&switches);
+    const char *line = ReadSetupSwitches(&switches);
     SilentRun = switches.silent;
     /* whoever asks for the switches without /S is at the screen */
     if (switches.help && !SilentRun) {
-        SetupBox(NULL, SETUP_USAGE_TEXT, MB_ICONINFORMATION);
+        ShowUsage();
         return 0;
     }
     SystemAccount = RunsAsLocalSystem();
     if (switches.log[0] != '\0')
         OpenSetupLog(switches.log);
-    LogLine(LOG_START "%s、コマンド ライン %s", QV_VERSION_TEXT, GetCommandLineA());
+    LogLine(LOG_START "%s、コマンド ライン %s", QV_VERSION_TEXT, line);
     if (switches.help) {
-        LogUsage();
+        ShowUsage();
         return EndRun(RunDone);
     }
     /* a deployment tool's line that says something else than it means:
@@ -94,10 +93,8 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
         LogLine(LOG_FAILED "コマンド ラインの \"%s\" を解釈できません", switches.notUnderstood);
         return EndRun(RunNotUnderstood);
     }
-    if (!TakeSetupMutexes()) {
-        SetupBox(NULL, SETUP_RUNNING_TEXT, MB_ICONERROR);
-        return EndRun(RunBusy);
-    }
+    if (!TakeSetupMutexes())
+        return EndRun(RunningBox(NULL));
     if (SilentRun) {
         int end = RunSilently(&switches);
         ReleaseSetupMutexes();

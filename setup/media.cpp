@@ -28,107 +28,122 @@ static HCRYPTPROV Provider;
 /* one buffer for every read */
 static BYTE Chunk[32768];
 
-int HashFile(HANDLE file, BYTE *digest, DWORD *size)
+/* file from its start to its end, hashed into digest or copied into to;
+   its size in *size */
+static int ReadWhole(HANDLE file, BYTE *digest, HANDLE to, DWORD *size)
 {
     HCRYPTHASH hash = 0;
     DWORD read = 0, length = 32;
-    int ok;
+    int ok = SetFilePointer(file, 0, NULL, FILE_BEGIN) == 0;
     *size = 0;
-    if (Provider == 0 &&
-        !CryptAcquireContextA(&Provider, NULL, NULL, PROV_RSA_AES, CRYPT_VERIFYCONTEXT))
-        return 0;
-    if (SetFilePointer(file, 0, NULL, FILE_BEGIN) != 0 ||
-        !CryptCreateHash(Provider, CALG_SHA_256, 0, 0, &hash))
-        return 0;
-    while ((ok = ReadFile(file, Chunk, sizeof(Chunk), &read, NULL) &&
-                 CryptHashData(hash, Chunk, read, 0)) &&
-           read > 0)
+    if (digest != NULL)
+        ok = ok &&
+             (Provider != 0 ||
+              CryptAcquireContextA(&Provider, NULL, NULL, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) &&
+             CryptCreateHash(Provider, CALG_SHA_256, 0, 0, &hash);
+    while (ok && (ok = ReadFile(file, Chunk, sizeof(Chunk), &read, NULL)) && read > 0) {
+        ok = digest != NULL ? CryptHashData(hash, Chunk, read, 0)
+                            : WriteFile(to, Chunk, read, &length, NULL) && length == read;
         *size += read;
-    ok = ok && CryptGetHashParam(hash, HP_HASHVAL, digest, &length, 0) && length == 32;
-    CryptDestroyHash(hash);
+    }
+    if (hash != 0) {
+        length = 32;
+        ok = ok && CryptGetHashParam(hash, HP_HASHVAL, digest, &length, 0) && length == 32;
+        CryptDestroyHash(hash);
+    }
     return ok;
 }
 
-/* the entry of the list for name, or NULL; *listed says whether there is
-   a list at all */
-static const BYTE *ListEntry(const char *name, int *listed)
+int HashFile(HANDLE file, BYTE *digest, DWORD *size)
 {
-    HRSRC found = FindResourceA(NULL, MEDIA_LIST_NAME, RT_RCDATA);
-    const BYTE *list = found != NULL ? (const BYTE *)LockResource(LoadResource(NULL, found)) : NULL;
-    DWORD bytes = found != NULL ? SizeofResource(NULL, found) : 0;
-    DWORD count = 0;
-    *listed = list != NULL && bytes >= MEDIA_LIST_HEADER && memcmp(list, MEDIA_LIST_MARKER, 8) == 0;
-    if (!*listed)
-        return NULL;
-    memcpy(&count, list + 8, 4);
-    for (DWORD i = 0; i < count && MEDIA_LIST_HEADER + (i + 1) * MEDIA_LIST_ENTRY <= bytes; i++) {
-        const BYTE *entry = list + MEDIA_LIST_HEADER + i * MEDIA_LIST_ENTRY;
-        char entryName[17];
-        memcpy(entryName, entry, 16);
-        entryName[16] = '\0';
-        if (lstrcmpiA(entryName, name) == 0)
-            return entry;
-    }
-    return NULL;
+    return ReadWhole(file, digest, NULL, size);
 }
 
-/* row's media file opened denying writes: the running program for
-   Setup.exe, otherwise the file of its name in folder */
-static HANDLE OpenMediaFile(size_t row, const char *folder, const wchar_t *module, char *path)
+/* an entry of the list (medialist.h) */
+struct MediaListEntry {
+    char name[16];
+    DWORD size;
+    BYTE digest[32];
+};
+
+/* the list as the build leaves it, which scripts/medialist fills in
+   place: volatile, so that what the compiler sees here (no list) is never
+   taken for what the program holds */
+static const volatile BYTE kMediaList[MEDIA_LIST_SIZE]
+    __attribute__((section(".rdata"))) = MEDIA_LIST_EMPTY;
+/* a copy of it, read once */
+static BYTE MediaListCopy[MEDIA_LIST_SIZE];
+
+/* the list Setup carries, and how many entries; NULL without one */
+static const MediaListEntry *MediaList(DWORD *count)
 {
-    const ProductFile *file = &kProductFiles[row];
-    if (lstrcmpiA(file->name, QV_SETUP_EXE) == 0) {
-        WideToAnsi(module, path, MAX_PATH);
-        return CreateFileW(module, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-    }
-    if (!JoinText(path, MAX_PATH, folder, file->mediaName))
-        return INVALID_HANDLE_VALUE;
-    return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    for (int i = 0; i < MEDIA_LIST_SIZE; i++)
+        MediaListCopy[i] = kMediaList[i];
+    if (memcmp(MediaListCopy, MEDIA_LIST_MARKER, 8) != 0)
+        return NULL;
+    memcpy(count, MediaListCopy + 8, 4);
+    if (*count > MEDIA_LIST_ROOM)
+        *count = MEDIA_LIST_ROOM;
+    return (const MediaListEntry *)(MediaListCopy + MEDIA_LIST_HEADER);
 }
 
 int OpenMedia(char *problem, size_t size)
 {
     wchar_t module[MAX_PATH];
-    char ansiModule[MAX_PATH], folder[MAX_PATH];
-    int listed = 0;
+    char self[MAX_PATH], folder[MAX_PATH];
+    DWORD count = 0;
+    const MediaListEntry *list = MediaList(&count);
 
     CloseMedia();
     DWORD n = GetModuleFileNameW(NULL, module, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH || !WideToAnsi(module, ansiModule, sizeof(ansiModule)) ||
-        !SplitModuleFolder(ansiModule, folder, sizeof(folder))) {
-        CopyText(problem, size, ansiModule);
+    if (n == 0 || n >= MAX_PATH || !WideToAnsi(module, self, sizeof(self)) ||
+        !SplitModuleFolder(self, folder, sizeof(folder))) {
+        CopyText(problem, size, self);
         return MediaUnnamed;
     }
     MediaOpen = 1;
     for (size_t i = 0; i < kProductFileCount; i++) {
-        char path[MAX_PATH] = "";
-        if (kProductFiles[i].mediaName == NULL)
+        const char *name = kProductFiles[i].mediaName;
+        char path[MAX_PATH];
+        BY_HANDLE_FILE_INFORMATION info;
+        if (name == NULL)
             continue;
-        MediaFile[i] = OpenMediaFile(i, folder, module, path);
+        /* Setup.exe is the running program, which its signature covers;
+           the others are opened denying writes and hashed */
+        int running = lstrcmpiA(name, QV_SETUP_EXE) == 0;
+        CopyText(path, sizeof(path), self);
+        MediaHashed[i] = !running;
+        MediaFile[i] =
+            running ? CreateFileW(module, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL)
+            : JoinText(path, sizeof(path), folder, name)
+                ? CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL)
+                : INVALID_HANDLE_VALUE;
         CopyText(problem, size, path);
-        /* Setup.exe is the running program, which its signature covers */
-        int self = lstrcmpiA(kProductFiles[i].name, QV_SETUP_EXE) == 0;
-        MediaHashed[i] = !self;
         if (MediaFile[i] == INVALID_HANDLE_VALUE ||
-            (self ? (MediaSize[i] = GetFileSize(MediaFile[i], NULL)) == INVALID_FILE_SIZE
-                  : !HashFile(MediaFile[i], MediaDigest[i], &MediaSize[i]))) {
+            (running ? !GetFileInformationByHandle(MediaFile[i], &info) ||
+                           (MediaSize[i] = info.nFileSizeLow, info.nFileSizeHigh != 0)
+                     : !HashFile(MediaFile[i], MediaDigest[i], &MediaSize[i]))) {
             LogFailure("読み込み", path);
             return MediaMissing;
         }
-        const BYTE *entry = ListEntry(kProductFiles[i].mediaName, &listed);
-        if (!listed || self)
+        if (list == NULL || running)
             continue;
-        DWORD listedSize = 0;
-        if (entry != NULL)
-            memcpy(&listedSize, entry + 16, 4);
-        if (entry == NULL || listedSize != MediaSize[i] ||
-            memcmp(entry + 20, MediaDigest[i], 32) != 0) {
-            LogLine(LOG_FAILED "%s%s", LOG_MEDIA_VERIFIED, path);
+        /* the entry this very file would have */
+        MediaListEntry mine;
+        memset(&mine, 0, sizeof(mine));
+        CopyText(mine.name, sizeof(mine.name), name);
+        mine.size = MediaSize[i];
+        memcpy(mine.digest, MediaDigest[i], sizeof(mine.digest));
+        DWORD at = 0;
+        while (at < count && memcmp(&list[at], &mine, sizeof(mine)) != 0)
+            at++;
+        if (at == count) {
+            LogLine(LOG_FAILED LOG_MEDIA_VERIFIED "%s", path);
             return MediaChanged;
         }
         LogLine(LOG_MEDIA_VERIFIED "%s", path);
     }
-    if (!listed)
+    if (list == NULL)
         LogLine(LOG_MEDIA_NOT_VERIFIED);
     problem[0] = '\0';
     return MediaReady;
@@ -147,21 +162,10 @@ void CloseMedia(void)
 
 int CopyMediaFile(size_t row, HANDLE to)
 {
-    HANDLE from = MediaFile[row];
-    DWORD read = 0, written = 0, total = 0;
-    if (from == INVALID_HANDLE_VALUE || SetFilePointer(from, 0, NULL, FILE_BEGIN) != 0)
-        return 0;
-    for (;;) {
-        if (!ReadFile(from, Chunk, sizeof(Chunk), &read, NULL))
-            return 0;
-        if (read == 0)
-            break;
-        if (!WriteFile(to, Chunk, read, &written, NULL) || written != read)
-            return 0;
-        total += read;
-    }
+    DWORD size = 0;
     /* the copy is whole on the disk before the journal says it is there */
-    return total == MediaSize[row] && FlushFileBuffers(to);
+    return ReadWhole(MediaFile[row], NULL, to, &size) && size == MediaSize[row] &&
+           FlushFileBuffers(to);
 }
 
 /* the identity of a file, whatever the spelling of its path */

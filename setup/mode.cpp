@@ -24,30 +24,21 @@
    runs program */
 static int CommandRuns(const char *command, const char *program)
 {
-    char unquoted[MAX_PATH + 2];
-    int length = lstrlenA(command);
-    if (length >= 2 && command[0] == '"' && command[length - 1] == '"' &&
-        length - 1 <= (int)sizeof(unquoted)) {
-        lstrcpynA(unquoted, command + 1, length - 1);
-        command = unquoted;
-    }
-    return lstrcmpiA(command, program) == 0;
+    char quoted[MAX_PATH + 2];
+    return lstrcmpiA(command, program) == 0 ||
+           (JoinText(quoted, sizeof(quoted), "\"", program) &&
+            JoinText(quoted, sizeof(quoted), quoted, "\"") && lstrcmpiA(command, quoted) == 0);
 }
 
 int UserRecordIsTheMachines(const char *folder)
 {
     char unsafe[MAX_PATH], program[MAX_PATH], command[MAX_PATH + 2];
-    if (FindUnsafeFolder(folder, unsafe, sizeof(unsafe))) {
-        LogLine(LOG_USER_RECORD_IGNORED "%s はほかのユーザーも変更できます", unsafe);
-        return 0;
-    }
-    if (!JoinText(program, sizeof(program), folder, QV_SETUP_EXE))
-        return 0;
-    if ((ReadUninstallCommand(command, sizeof(command)) && CommandRuns(command, program)) ||
-        IsRunningImage(program))
+    if (!FindUnsafeFolder(folder, unsafe, sizeof(unsafe)) &&
+        JoinText(program, sizeof(program), folder, QV_SETUP_EXE) &&
+        ((ReadUninstallCommand(command, sizeof(command)) && CommandRuns(command, program)) ||
+         IsRunningImage(program)))
         return 1;
-    LogLine(LOG_USER_RECORD_IGNORED "%s はアンインストールのエントリにも、"
-            "実行中のセットアップにもありません", program);
+    LogLine(LOG_USER_RECORD_IGNORED "%s", folder);
     return 0;
 }
 
@@ -75,7 +66,7 @@ void DecideSetupMode(void)
         return;
     }
     if (state == RecordUnreadable) {
-        LogLine(LOG_RECORD "%s の記録を読み込めません", rootName);
+        LogLine(LOG_RECORD "%s を読み込めません", rootName);
         SetupBox(NULL, SETUP_REGISTRY_READ_TEXT, MB_ICONERROR);
         ExitRun(RunFailed);
     }

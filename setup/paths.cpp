@@ -2,6 +2,8 @@
  * Paths below the install folder (see paths.h), and the typed folder
  * made absolute before anything is checked, created or recorded.
  */
+#include <string.h>
+
 #include "paths.h"
 
 #include "files.h"
@@ -42,7 +44,7 @@ int ProductFilesFit(void)
 
 int DecideInstallFolder(const char *text)
 {
-    if (lstrlenA(text) < 3)
+    if (strlen(text) < 3)
         return 0;
     /* absolute once, here: recorded so, it means the same folder to every
        later run whatever its current directory */

@@ -4,6 +4,8 @@
  * wrong size, too long for its buffer or a relative folder counts as an
  * unreadable record, never as a guess.
  */
+#include <string.h>
+
 #include "record.h"
 
 #include "log.h"
@@ -44,7 +46,7 @@ static int ReadInstallPathValue(HKEY key, char *folder, size_t size)
     /* a relative folder would be resolved against whatever the current
        directory is, and the product's files written or deleted there */
     return IsAbsoluteFolder(value) && CopyText(folder, size, value) &&
-           lstrlenA(folder) < MAX_PATH;
+           strlen(folder) < MAX_PATH;
 }
 
 int ReadInstallationRecord(HKEY root, const char *path, LONG *version, char *folder,
@@ -75,7 +77,7 @@ int MachineRecordNamesInstallPath(LONG *version)
 }
 
 /* the record under root\path, remembered first */
-static int WriteRecord(HKEY root, const char *rootName, const char *path)
+static int WriteRecord(HKEY root, const char *path)
 {
     HKEY key;
     DWORD version = (DWORD)kSetupVersion;
@@ -86,18 +88,14 @@ static int WriteRecord(HKEY root, const char *rootName, const char *path)
                              KEY_QUERY_VALUE | KEY_SET_VALUE, NULL, &key, NULL);
     if (status == ERROR_SUCCESS) {
         status = RegSetValueExA(key, QV_INSTALL_PATH_VALUE, 0, REG_SZ, (const BYTE *)InstallPath,
-                                (DWORD)lstrlenA(InstallPath) + 1);
+                                (DWORD)strlen(InstallPath) + 1);
         if (status == ERROR_SUCCESS)
             status = RegSetValueExA(key, QV_VERSION_VALUE, 0, REG_DWORD, (const BYTE *)&version,
                                     sizeof(version));
         RegCloseKey(key);
     }
-    if (status != ERROR_SUCCESS) {
-        LogLine(LOG_FAILED "レジストリ書き込み %s\\%s (エラー %ld)", rootName, path, status);
-        return 0;
-    }
-    LogLine(LOG_REGISTRY_WRITTEN "%s\\%s", rootName, path);
-    return 1;
+    LogKey(LOG_REGISTRY_WRITTEN, root, path, status);
+    return status == ERROR_SUCCESS;
 }
 
 int WriteInstallationRecords(void)
@@ -105,13 +103,13 @@ int WriteInstallationRecords(void)
     /* so that an older Setup, which reads only this one, still finds the
        product and refuses as "newer installed" */
     if (!SystemAccount &&
-        !WriteRecord(HKEY_CURRENT_USER, "HKEY_CURRENT_USER", QV_SETUP_KEY))
+        !WriteRecord(HKEY_CURRENT_USER, QV_SETUP_KEY))
         return 0;
     /* the keys above it, where this write makes them, go with it at the
        undo; without the record no later Setup could update or uninstall */
     return RememberKey(HKEY_LOCAL_MACHINE, QV_MACHINE_MAKER_KEY) &&
            RememberKey(HKEY_LOCAL_MACHINE, QV_MACHINE_PRODUCT_KEY) &&
-           WriteRecord(HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", QV_MACHINE_SETUP_KEY);
+           WriteRecord(HKEY_LOCAL_MACHINE, QV_MACHINE_SETUP_KEY);
 }
 
 int DeleteUserRecord(void)

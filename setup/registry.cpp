@@ -5,6 +5,8 @@
  * uninstall list, and the keys an uninstall removes. The installation
  * record has a file of its own (record.cpp).
  */
+#include <string.h>
+
 #include "registry.h"
 
 #include "log.h"
@@ -53,7 +55,7 @@ int SetDwordValue(HKEY key, const char *name, DWORD value)
 int SetStringValue(HKEY key, const char *name, const char *text)
 {
     return RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)text,
-                          (DWORD)lstrlenA(text) + 1) == ERROR_SUCCESS;
+                          (DWORD)strlen(text) + 1) == ERROR_SUCCESS;
 }
 
 static int SeedMissingValues(const char *path, const DwordDefault *values, size_t count)
@@ -61,23 +63,21 @@ static int SeedMissingValues(const char *path, const DwordDefault *values, size_
     HKEY key;
     LONG status = RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, NULL, REG_OPTION_NON_VOLATILE,
                                   KEY_QUERY_VALUE | KEY_SET_VALUE, NULL, &key, NULL);
-    if (status != ERROR_SUCCESS) {
-        LogError("レジストリ書き込み HKEY_CURRENT_USER", path, (DWORD)status);
+    LogKey(LOG_REGISTRY_WRITTEN, HKEY_CURRENT_USER, path, status);
+    if (status != ERROR_SUCCESS)
         return 0;
-    }
     for (size_t i = 0; i < count; i++) {
         if (!ValueExists(key, values[i].name))
             SetDwordValue(key, values[i].name, values[i].value);
     }
     RegCloseKey(key);
-    LogLine(LOG_REGISTRY_WRITTEN "HKEY_CURRENT_USER\\%s", path);
     return 1;
 }
 
 int SeedSettings(void)
 {
     if (SystemAccount) {
-        LogLine("設定: LocalSystem で実行しているため、HKEY_CURRENT_USER には書き込みません");
+        LogLine("設定: LocalSystem のため、書き込みません");
         return 1;
     }
     return SeedMissingValues(QV_MAIN_KEY, kMainDefaults,
@@ -89,14 +89,15 @@ int SeedSettings(void)
 void DeleteMachineKeyIfEmpty(const char *path)
 {
     HKEY key;
-    DWORD subkeys = 1, values = 1;
+    char name[4];
+    DWORD length = sizeof(name);
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return;
-    LONG status = RegQueryInfoKeyA(key, NULL, NULL, NULL, &subkeys, NULL, NULL, &values, NULL,
-                                   NULL, NULL, NULL);
+    /* no value, and RegDeleteKeyA deletes no key that has one below it */
+    LONG status = RegEnumValueA(key, 0, name, &length, NULL, NULL, NULL, NULL);
     RegCloseKey(key);
-    if (status == ERROR_SUCCESS && subkeys == 0 && values == 0)
-        DeleteRegistryKey(HKEY_LOCAL_MACHINE, path);
+    if (status == ERROR_NO_MORE_ITEMS && RegDeleteKeyA(HKEY_LOCAL_MACHINE, path) == ERROR_SUCCESS)
+        LogKey(LOG_REGISTRY_DELETED, HKEY_LOCAL_MACHINE, path, ERROR_SUCCESS);
 }
 
 int RegisterUninstallEntry(void)
@@ -122,10 +123,9 @@ int RegisterUninstallEntry(void)
     LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, QV_UNINSTALL_KEY, 0, NULL,
                                   REG_OPTION_NON_VOLATILE, KEY_QUERY_VALUE | KEY_SET_VALUE, NULL,
                                   &key, NULL);
-    if (status != ERROR_SUCCESS) {
-        LogError("レジストリ書き込み HKEY_LOCAL_MACHINE", QV_UNINSTALL_KEY, (DWORD)status);
+    LogKey(LOG_REGISTRY_WRITTEN, HKEY_LOCAL_MACHINE, QV_UNINSTALL_KEY, status);
+    if (status != ERROR_SUCCESS)
         return 0;
-    }
     SetStringValue(key, "DisplayName", QV_DISPLAY_NAME);
     SetStringValue(key, "UninstallString", command);
     SetStringValue(key, "QuietUninstallString", quietCommand);
@@ -137,7 +137,6 @@ int RegisterUninstallEntry(void)
     SetDwordValue(key, "NoModify", 1);
     SetDwordValue(key, "NoRepair", 1);
     RegCloseKey(key);
-    LogLine(LOG_REGISTRY_WRITTEN "HKEY_LOCAL_MACHINE\\%s", QV_UNINSTALL_KEY);
     return 1;
 }
 
@@ -168,39 +167,40 @@ int ReadUninstallCommand(char *command, size_t size)
     return 1;
 }
 
-/* every subkey before its parent; "Software\\Veskaro" itself stays under
-   HKEY_CURRENT_USER, where the maker's other products may keep theirs.
-   The records go first (record.cpp) */
-static const struct {
-    HKEY root;
-    const char *path;
-} kProductKeys[] = {
-    {HKEY_CURRENT_USER, QV_MAIN_KEY},
-    {HKEY_CURRENT_USER, QV_OPTION_KEY},
-    {HKEY_CURRENT_USER, QV_PRODUCT_KEY},
-    {HKEY_CLASSES_ROOT, QV_VERB_KEY("*") "\\Command"},
-    {HKEY_CLASSES_ROOT, QV_VERB_KEY("*")},
-    {HKEY_CLASSES_ROOT, QV_VERB_KEY("Directory") "\\Command"},
-    {HKEY_CLASSES_ROOT, QV_VERB_KEY("Directory")},
-    {HKEY_CLASSES_ROOT, QV_VERB_KEY("Drive") "\\Command"},
-    {HKEY_CLASSES_ROOT, QV_VERB_KEY("Drive")},
-};
-
 void DeleteProductKeys(void)
 {
-    for (size_t i = 0; i < sizeof(kProductKeys) / sizeof(kProductKeys[0]); i++)
-        DeleteRegistryKey(kProductKeys[i].root, kProductKeys[i].path);
+    /* every subkey before its parent; "Software\\Veskaro" itself stays
+       under HKEY_CURRENT_USER, where the maker's other products may keep
+       theirs. The records went first (record.cpp) */
+    static const char *const kSettings[] = {QV_MAIN_KEY, QV_OPTION_KEY, QV_PRODUCT_KEY};
+    static const char *const kVerbOwners[] = {"*", "Directory", "Drive"};
+    for (const char *key : kSettings)
+        DeleteRegistryKey(HKEY_CURRENT_USER, key);
+    /* the verb of files, folders and drives, its command first */
+    for (const char *owner : kVerbOwners) {
+        char verb[128], command[128];
+        JoinText(verb, sizeof(verb), owner, QV_VERB_KEY(""));
+        JoinText(command, sizeof(command), verb, "\\Command");
+        DeleteRegistryKey(HKEY_CLASSES_ROOT, command);
+        DeleteRegistryKey(HKEY_CLASSES_ROOT, verb);
+    }
+}
+
+void LogKey(const char *done, HKEY root, const char *path, LONG status)
+{
+    const char *rootName = root == HKEY_LOCAL_MACHINE  ? "HKEY_LOCAL_MACHINE"
+                           : root == HKEY_CLASSES_ROOT ? "HKEY_CLASSES_ROOT"
+                                                       : "HKEY_CURRENT_USER";
+    if (status == ERROR_SUCCESS)
+        LogLine("%s%s\\%s", done, rootName, path);
+    else
+        LogLine(LOG_FAILED "%s%s\\%s (エラー %ld)", done, rootName, path, status);
 }
 
 void DeleteRegistryKey(HKEY root, const char *path)
 {
     LONG status = RegDeleteKeyA(root, path);
-    const char *rootName = root == HKEY_LOCAL_MACHINE ? "HKEY_LOCAL_MACHINE"
-                           : root == HKEY_CLASSES_ROOT ? "HKEY_CLASSES_ROOT"
-                                                       : "HKEY_CURRENT_USER";
     /* a key that is not there is no failure */
-    if (status == ERROR_SUCCESS)
-        LogLine(LOG_REGISTRY_DELETED "%s\\%s", rootName, path);
-    else if (status != ERROR_FILE_NOT_FOUND)
-        LogLine(LOG_FAILED "レジストリ削除 %s\\%s (エラー %ld)", rootName, path, status);
+    if (status != ERROR_FILE_NOT_FOUND)
+        LogKey(LOG_REGISTRY_DELETED, root, path, status);
 }

@@ -27,6 +27,9 @@ int ReadUninstallCommand(char *command, size_t size);
 /* the settings and the context-menu verb keys; a key that stays is
    logged */
 void DeleteProductKeys(void);
+/* a key's line in the log: done (LOG_REGISTRY_WRITTEN or
+   LOG_REGISTRY_DELETED) and the key, or the failure with its status */
+void LogKey(const char *done, HKEY root, const char *path, LONG status);
 /* RegDeleteKeyA, logged; a key that is not there is no failure */
 void DeleteRegistryKey(HKEY root, const char *path);
 /* a key under HKEY_LOCAL_MACHINE, when nothing is left in it */

@@ -16,9 +16,14 @@
 
 #include "../common/text.h"
 
-/* TrustedInstaller, the service that owns the system's own files */
-static const char kTrustedInstaller[] =
-    "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
+/* TrustedInstaller, the service that owns the system's own files:
+   S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464 */
+static const struct {
+    BYTE revision, count;
+    SID_IDENTIFIER_AUTHORITY authority;
+    DWORD subAuthorities[6];
+} kTrustedInstaller = {SID_REVISION, 6, {SECURITY_NT_AUTHORITY},
+                       {80, 956008885, 3418522649u, 1831038044, 1853292631, 2271478464u}};
 
 /* what others may not have on the install folder itself: add or remove
    what is in it, or take it over */
@@ -68,14 +73,11 @@ PSECURITY_DESCRIPTOR DataFileSecurity(void)
 
 int UsersMayWrite(PACL dacl)
 {
-    BYTE users[SECURITY_MAX_SID_SIZE];
-    DWORD size = sizeof(users);
-    if (dacl == NULL || !CreateWellKnownSid(WinBuiltinUsersSid, NULL, users, &size))
-        return 0;
-    for (DWORD i = 0; i < dacl->AceCount; i++) {
+    for (DWORD i = 0; dacl != NULL && i < dacl->AceCount; i++) {
         ACCESS_ALLOWED_ACE *ace = NULL;
         if (GetAce(dacl, i, (void **)&ace) && ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE &&
-            (ace->Header.AceFlags & INHERIT_ONLY_ACE) == 0 && EqualSid(users, &ace->SidStart) &&
+            (ace->Header.AceFlags & INHERIT_ONLY_ACE) == 0 &&
+            IsWellKnownSid(&ace->SidStart, WinBuiltinUsersSid) &&
             (ace->Mask & (FILE_GENERIC_READ | FILE_GENERIC_WRITE)) ==
                 (FILE_GENERIC_READ | FILE_GENERIC_WRITE))
             return 1;
@@ -119,37 +121,36 @@ int LetUsersWrite(const char *path)
     return ok;
 }
 
-int ReadRunningAccount(BYTE *sid)
+PSID RunningAccount(void)
 {
-    HANDLE token = NULL;
-    BYTE buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    /* the token's user, read once; the process runs as one account */
+    static union {
+        TOKEN_USER user;
+        BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    } token;
+    HANDLE handle = NULL;
     DWORD size = 0;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
-        return 0;
-    int ok = GetTokenInformation(token, TokenUser, buffer, sizeof(buffer), &size) &&
-             CopySid(SECURITY_MAX_SID_SIZE, sid, ((TOKEN_USER *)buffer)->User.Sid);
-    CloseHandle(token);
-    return ok;
+    if (token.user.User.Sid == NULL && OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &handle)) {
+        if (!GetTokenInformation(handle, TokenUser, &token, sizeof(token), &size))
+            token.user.User.Sid = NULL;
+        CloseHandle(handle);
+    }
+    return token.user.User.Sid;
 }
 
 int RunsAsLocalSystem(void)
 {
-    BYTE account[SECURITY_MAX_SID_SIZE];
-    return ReadRunningAccount(account) && IsWellKnownSid(account, WinLocalSystemSid);
+    PSID account = RunningAccount();
+    return account != NULL && IsWellKnownSid(account, WinLocalSystemSid);
 }
 
 /* 1 for a principal that is not SYSTEM, Administrators, TrustedInstaller
    or the account running Setup */
 static int IsOther(PSID sid, PSID account)
 {
-    PSID trustedInstaller = NULL;
-    int other = !IsWellKnownSid(sid, WinLocalSystemSid) &&
-                !IsWellKnownSid(sid, WinBuiltinAdministratorsSid) && !EqualSid(sid, account);
-    if (other && ConvertStringSidToSidA(kTrustedInstaller, &trustedInstaller)) {
-        other = !EqualSid(sid, trustedInstaller);
-        LocalFree(trustedInstaller);
-    }
-    return other;
+    return !IsWellKnownSid(sid, WinLocalSystemSid) &&
+           !IsWellKnownSid(sid, WinBuiltinAdministratorsSid) && !EqualSid(sid, account) &&
+           !EqualSid(sid, (PSID)&kTrustedInstaller);
 }
 
 int IsFolderSafe(PSECURITY_DESCRIPTOR descriptor, int place, PSID account)

@@ -27,8 +27,8 @@ int PlanUsersWrite(PACL current, SECURITY_INFORMATION *information, PACL *entrie
 /* gives path the entry of DataFileSecurity unless Users may already read
    and write it; 1 when they may */
 int LetUsersWrite(const char *path);
-/* the account this process runs as, in sid (SECURITY_MAX_SID_SIZE) */
-int ReadRunningAccount(BYTE *sid);
+/* the account this process runs as, or NULL when it cannot be read */
+PSID RunningAccount(void);
 int RunsAsLocalSystem(void);
 /* where a folder stands to the install folder */
 enum { InstallFolderPlace = 0, FolderAbovePlace = 1, DriveRootPlace = 2 };

@@ -32,13 +32,10 @@ static int Abandon(int end)
     return end;
 }
 
-static int CheckPrograms(HWND owner)
+int CheckPrograms(HWND owner)
 {
     /* a Helper or the main program may have started since Setup did */
-    if (!ProductIsRunning())
-        return RunDone;
-    SetupBox(owner, SETUP_RUNNING_TEXT, MB_ICONERROR);
-    return RunBusy;
+    return ProductIsRunning() ? RunningBox(owner) : RunDone;
 }
 
 static int CheckMedia(HWND owner)
@@ -120,11 +117,10 @@ static int MakeNewFile(size_t row, FileStep step, const char *target)
     if (!ok)
         LogFailure("コピー", target);
     CloseHandle(file);
-    char copy[MAX_PATH];
     /* the data files the main program and Helper, running as the user,
        write, where nothing else in the folder is writable */
-    if (ok && kProductFiles[row].usersWrite && NewFilePath(row, copy) && !LetUsersWrite(copy))
-        LogFailure("アクセス許可", copy);
+    if (ok && kProductFiles[row].usersWrite && !LetUsersWrite(NewFilePath(row)))
+        LogFailure("アクセス許可", NewFilePath(row));
     if (ok)
         LogLine(step == CopyFromMedia ? LOG_COPIED "%s" : LOG_CREATED "%s", target);
     return ok;
@@ -132,7 +128,7 @@ static int MakeNewFile(size_t row, FileStep step, const char *target)
 
 /* the operation's new files made and the rows that take part in the
    swap marked; how many, or -1 on a failure */
-static int PrepareRows(FileOperation operation)
+static int PrepareRows(FileColumn operation)
 {
     int changed = 0;
     for (size_t i = 0; i < kProductFileCount; i++) {
@@ -177,13 +173,12 @@ static int PrepareRows(FileOperation operation)
    settings, the entry and the records; the entry comes before the
    records, whose last write commits the run, so that a run that ends
    between them leaves what the next run completes */
-static int ChangeFiles(HWND owner, FileOperation operation, const char *doneText)
+static int ChangeFiles(HWND owner, FileColumn operation, const char *doneText)
 {
     /* nothing is copied into a folder where one of the files would not
        fit, the temporary ones included */
-    if (!ProductFilesFit() || !Recover())
+    if (!ProductFilesFit() || !Recover() || !BeginChanges(JournalChange))
         return Abandon(RunFatal);
-    BeginChanges(JournalChange);
     int changed = PrepareRows(operation);
     if (changed < 0)
         return Abandon(RunFatal);
@@ -247,7 +242,7 @@ int InstallSequence(HWND owner)
     return ChangeFiles(owner, InstallFiles, SETUP_INSTALLED_TEXT);
 }
 
-static int ChangeRecorded(HWND owner, FileOperation operation, const char *doneText)
+static int ChangeRecorded(HWND owner, FileColumn operation, const char *doneText)
 {
     int end = CheckPrograms(owner);
     if (end == RunDone)

@@ -11,6 +11,9 @@
 
 #include <windows.h>
 
+/* RunDone, or RunBusy after the running-program box when a program of
+   the install folder runs */
+int CheckPrograms(HWND owner);
 /* into InstallPath, decided by the caller (DecideInstallFolder) */
 int InstallSequence(HWND owner);
 /* in the recorded folder */

@@ -32,32 +32,36 @@
 #include "../common/ansi.h"
 #include "../common/text.h"
 
-void ReadSetupSwitches(struct SetupSwitches *switches)
+/* the command line in code page 932, as long as Windows allows one (32767
+   characters), for the switches and the log */
+static char CommandLine[65536];
+
+const char *ReadSetupSwitches(struct SetupSwitches *switches)
 {
     const wchar_t *wide = GetCommandLineW();
-    char *line = MarkedAnsiText(wide != NULL ? wide : L"");
-    /* without memory even for the line there is nothing to go by */
-    ParseSetupSwitches(line != NULL ? SkipProgramName(line) : "", switches);
-    if (line != NULL)
-        HeapFree(GetProcessHeap(), 0, line);
+    MarkedAnsiText(wide != NULL ? wide : L"", CommandLine, sizeof(CommandLine));
+    ParseSetupSwitches(SkipProgramName(CommandLine), switches);
     /* a log file of a name code page 932 cannot hold would be a
        look-alike, another file: none is written. The program's own path
        plays no part */
     if (strchr(switches->log, NO_ANSI_FORM) != NULL)
         switches->log[0] = '\0';
+    return CommandLine;
 }
 
-void LogUsage(void)
+void ShowUsage(void)
 {
-    char text[] = SETUP_USAGE_TEXT;
-    for (char *line = text; line != NULL;) {
-        char *next = strstr(line, "\r\n");
-        if (next != NULL) {
-            *next = '\0';
-            next += 2;
-        }
-        LogLine(LOG_HELP "%s", line);
-        line = next;
+    static const char kUsage[] = SETUP_USAGE_TEXT;
+    /* no one may be at the screen of a silent run */
+    if (!SilentRun) {
+        SetupBox(NULL, kUsage, MB_ICONINFORMATION);
+        return;
+    }
+    for (const char *line = kUsage; *line != '\0';) {
+        const char *end = strchr(line, '\r');
+        int length = end != NULL ? (int)(end - line) : (int)strlen(line);
+        LogLine(LOG_HELP "%.*s", length, line);
+        line += length + (end != NULL ? 2 : 0);
     }
 }
 
@@ -68,8 +72,7 @@ static int DecideSilentFolder(const struct SetupSwitches *switches)
     const char *folder = switches->hasFolder ? switches->folder : SETUP_DEFAULT_FOLDER;
     /* a look-alike would be another folder */
     if (strchr(folder, NO_ANSI_FORM) != NULL) {
-        LogLine(LOG_FAILED "セットアップ先フォルダ \"%s\" に、このシステムで扱えない文字があります",
-                folder);
+        LogLine(LOG_FAILED "セットアップ先フォルダ \"%s" LOG_FOLDER_NOT_ANSI, folder);
         return 0;
     }
     if (!DecideInstallFolder(folder)) {

@@ -7,10 +7,11 @@
 
 #include "switches.h"
 
-/* the switches of this process's command line */
-void ReadSetupSwitches(struct SetupSwitches *switches);
-/* the list of switches in the log, a line each: /S with /? shows nothing */
-void LogUsage(void);
+/* the switches of this process's command line; the line itself, where a
+   character code page 932 cannot hold is NO_ANSI_FORM */
+const char *ReadSetupSwitches(struct SetupSwitches *switches);
+/* the list of switches: a box, or in a silent run a log line each */
+void ShowUsage(void);
 /* the run of /S; how it ended */
 int RunSilently(const struct SetupSwitches *switches);
 

@@ -14,7 +14,7 @@ enum WordKind { WordOther, WordSilent, WordUninstall, WordHelp, WordNoRestart, W
 /* the longest switch before its value, "/LOG=" */
 static const size_t kPrefixMax = 5;
 
-static int IsBlank(char c)
+static int IsWordBlank(char c)
 {
     return c == ' ' || c == '\t';
 }
@@ -62,7 +62,7 @@ static const char *WordEnd(const char *p, int *quoted)
 {
     int inQuotes = 0;
     *quoted = 0;
-    while (*p != '\0' && (inQuotes || !IsBlank(*p))) {
+    while (*p != '\0' && (inQuotes || !IsWordBlank(*p))) {
         if (*p == '"') {
             inQuotes = !inQuotes;
             *quoted = 1;
@@ -113,7 +113,7 @@ static void NotUnderstood(struct SetupSwitches *out, const char *start, const ch
 static void RefuseSwitchInFolder(struct SetupSwitches *out)
 {
     for (const char *p = out->folder; *p != '\0'; p = NextChar(p)) {
-        if (!IsBlank(*p) || *(p + 1) == '\0' || IsBlank(p[1]))
+        if (!IsWordBlank(*p) || *(p + 1) == '\0' || IsWordBlank(p[1]))
             continue;
         int quoted = 0;
         const char *wordEnd = WordEnd(p + 1, &quoted);
@@ -127,7 +127,7 @@ static void RefuseSwitchInFolder(struct SetupSwitches *out)
 static const char *TakeRestAsFolder(const char *value, struct SetupSwitches *out)
 {
     const char *end = value + strlen(value);
-    while (end > value && IsBlank(end[-1]))
+    while (end > value && IsWordBlank(end[-1]))
         end--;
     /* quotes only ever group, here too */
     out->folderLength = TakeWord(value, end, out->folder, sizeof(out->folder));
@@ -145,7 +145,7 @@ void ParseSetupSwitches(const char *arguments, struct SetupSwitches *out)
     char word[kPrefixMax + SWITCH_PATH_SIZE + 1];
     const char *p = arguments;
     for (;;) {
-        while (IsBlank(*p))
+        while (IsWordBlank(*p))
             p++;
         if (*p == '\0')
             break;

@@ -74,50 +74,49 @@
    An update, repair or uninstall there changes nothing */
 #define SETUP_RECORDED_UNSAFE_BEFORE "フォルダ "
 #define SETUP_RECORDED_UNSAFE_AFTER \
-    " はほかのユーザーも変更できるため、セットアップは何も変更または削除していません。\r\n" \
-    "管理者だけが変更できるようにフォルダのアクセス許可を直してから、もう一度実行してください。"
+    " はほかのユーザーも変更できるため、何も変更も削除もしていません。\r\n" \
+    "管理者だけが変更できるようにアクセス許可を直してから、もう一度実行してください。"
 
 /* a file of the media that is not the one the media were made with: its
    path goes between the two */
 #define SETUP_MEDIA_CHANGED_BEFORE "セットアップ メディアのファイル "
 #define SETUP_MEDIA_CHANGED_AFTER \
-    " が壊れているか、変更されているため、セットアップは何も変更していません。\r\n" \
-    "セットアップ メディアを入手し直してから、もう一度実行してください。"
+    " が壊れているか変更されているため、何も変更していません。\r\n" \
+    "メディアを入手し直してから、もう一度実行してください。"
 
 /* Setup runs from a folder whose name code page 932 cannot hold */
 #define SETUP_MEDIA_NAME_TEXT \
-    "セットアップを実行しているフォルダの名前に、このシステムで扱えない文字が含まれているため、" \
-    "ファイルをコピーできませんでした。\r\n" \
-    "セットアップ メディアを名前に英数字だけを使ったフォルダにコピーしてから、もう一度実行してください。"
+    "セットアップのフォルダ名に扱えない文字があるため、何もコピーしていません。\r\n" \
+    "メディアを英数字だけの名前のフォルダにコピーしてから、もう一度実行してください。"
 /* the uninstall could not delete a file */
 #define SETUP_UNINSTALL_INCOMPLETE_TEXT \
-    "アンインストールを完了できませんでした。削除できないファイルがあります。\r\n" \
-    "ファイルを使用しているプログラムを終了するか、アクセス許可を確認してから、" \
-    "もう一度アンインストールしてください。"
+    "削除できないファイルがあるため、何も削除していません。\r\n" \
+    "ファイルを使っているプログラムを終了するか、アクセス許可を確かめてから、" \
+    "もう一度実行してください。"
 
 /* the box of /? */
 #define SETUP_USAGE_TEXT \
     "Setup.exe [/S [/UNINSTALL]] [/LOG=ファイル] [/NORESTART] [/D=フォルダ]\r\n" \
     "\r\n" \
-    "/S\tウィンドウを表示せずに実行します。記録がなければインストールし、" \
-    "古いバージョンの記録があればアップデートし、このバージョンの記録があれば修復します。\r\n" \
+    "/S\tウィンドウを表示せずに、記録がなければインストール、古いバージョンならアップデート、" \
+    "このバージョンなら修復します。\r\n" \
     "/UNINSTALL\t/S と一緒に指定すると、アンインストールします。\r\n" \
-    "/D=フォルダ\t/S でインストールするときのセットアップ先フォルダです。" \
-    "空白を含むときは \"/D=フォルダ\" のように引用符で囲むか、最後に指定してください。\r\n" \
+    "/D=フォルダ\t/S でのインストール先です。空白を含むときは引用符で囲むか、最後に置きます。\r\n" \
     "/LOG=ファイル\t実行の記録をファイルに追加します。\r\n" \
-    "/NORESTART\t指定できますが、セットアップが再起動を必要とすることはありません。\r\n" \
-    "/?\tこの説明を表示します (/S と一緒のときは /LOG= のファイルに書きます)。\r\n" \
+    "/NORESTART\t再起動が必要になることはありません。\r\n" \
+    "/?\tこの説明です (/S のときは /LOG= のファイルへ)。\r\n" \
     "\r\n" \
-    "終了コード: 0 完了 (または何もする必要がない)、1 Quorvane の実行中、-1 エラー\r\n" \
-    "/S のとき: 0 完了 (または何もする必要がない)、1618 Quorvane の実行中またはファイルの使用中 " \
-    "(後でもう一度実行してください)、1603 エラー、1638 より新しいバージョンがセットアップ済み、" \
-    "1639 コマンド ラインの誤り"
+    "終了コード: 0 完了または何もする必要がない、1 Quorvane の実行中、-1 エラー\r\n" \
+    "/S のとき: 0 同じ、1618 Quorvane の実行中かファイルの使用中 (後でもう一度)、" \
+    "1603 エラー、1638 より新しいバージョンがある、1639 コマンド ラインの誤り"
 
 /* the log: what each line starts with (log.cpp writes the time before
    it); the tests look for the same words */
 #define LOG_START "開始: Quorvane セットアップ "
 #define LOG_RECORD "インストールの記録: "
 #define LOG_NO_RECORD LOG_RECORD "なし"
+/* this account's record, where neither the uninstall entry nor the
+   running Setup confirms it, or its folder others may change */
 #define LOG_USER_RECORD_IGNORED LOG_RECORD "HKEY_CURRENT_USER の記録は使いません: "
 #define LOG_BOX "メッセージ: "
 #define LOG_END "終了: 終了コード "
@@ -132,13 +131,16 @@
 #define LOG_REGISTRY_WRITTEN "レジストリ書き込み: "
 #define LOG_REGISTRY_DELETED "レジストリ削除: "
 #define LOG_PUT_BACK "元に戻す: "
-#define LOG_FINISHED_INTERRUPTED "中断された変更を完了します: "
-#define LOG_UNDID_INTERRUPTED "中断された変更を元に戻します: "
-#define LOG_JOURNAL_NOT_WHOLE "失敗: 変更の記録が壊れているため、何も変更しません: "
+#define LOG_FINISHED_INTERRUPTED "中断された変更の完了: "
+#define LOG_UNDID_INTERRUPTED "中断された変更の取り消し: "
+/* a journal that is not whole, or whose run cannot be undone */
+#define LOG_JOURNAL_NOT_WHOLE "失敗: 中断された変更を扱えません: "
 #define LOG_TEMPORARY_FILE "一時ファイル: "
-#define LOG_OLD_FILE_KEPT "古いファイルを削除できないため、次の実行で削除します: "
+#define LOG_OLD_FILE_KEPT "古いファイルは次回削除します: "
 #define LOG_MEDIA_VERIFIED "メディアの検証: "
-#define LOG_MEDIA_NOT_VERIFIED "メディアの検証: ファイルの一覧がないため、何も検証していません"
+#define LOG_MEDIA_NOT_VERIFIED "メディアの検証: 一覧がありません"
 #define LOG_HELP "使い方: "
+/* a folder of /D= that code page 932 cannot hold */
+#define LOG_FOLDER_NOT_ANSI "\" に扱えない文字があります"
 
 #endif

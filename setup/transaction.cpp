@@ -31,8 +31,14 @@ static int Changes;
 static int Stage;
 /* the rows that take part, as the journal says (or will say) */
 static struct SwapJournal Journal;
-/* the open install folder, or INVALID_HANDLE_VALUE */
-static HANDLE HeldFolder = INVALID_HANDLE_VALUE;
+/* each row's three names below InstallPath, and the journal's, named
+   when the run's changes begin */
+static char Target[kProductFileCount][MAX_PATH];
+static char Copy[kProductFileCount][MAX_PATH];
+static char Old[kProductFileCount][MAX_PATH];
+static char JournalFile[MAX_PATH];
+/* the open install folder, or NULL */
+static HANDLE HeldFolder;
 /* the outermost folder this run created, ending in its backslash, or
    empty */
 static char CreatedFolder[MAX_PATH];
@@ -57,14 +63,22 @@ int MayChange(void)
     return ChangeHook == NULL || ChangeHook(Changes);
 }
 
-void BeginChanges(char operation)
+int BeginChanges(char operation)
 {
+    int named = ComposeInstallFile(JournalFile, MAX_PATH, FILE_SWAP_JOURNAL);
     Stage = 0;
     memset(&Journal, 0, sizeof(Journal));
     Journal.operation = operation;
     Journal.version = (unsigned long)kSetupVersion;
     Journal.count = kProductFileCount;
     memset(Journal.rows, RowOutside, sizeof(Journal.rows));
+    for (size_t i = 0; i < kProductFileCount; i++) {
+        const char *name = kProductFiles[i].name;
+        named = ComposeInstallFile(Target[i], MAX_PATH, name) &&
+                ComposeTemporaryFile(Copy[i], name, FILE_NEW_SUFFIX) &&
+                ComposeTemporaryFile(Old[i], name, FILE_OLD_SUFFIX) && named;
+    }
+    return named;
 }
 
 int HoldInstallFolder(void)
@@ -72,16 +86,20 @@ int HoldInstallFolder(void)
     ReleaseInstallFolder();
     /* without FILE_SHARE_DELETE: while it is open, the folder can be
        neither renamed nor replaced, nor can a folder above it */
-    HeldFolder = CreateFileA(InstallPath, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
-    return HeldFolder != INVALID_HANDLE_VALUE;
+    HANDLE folder = CreateFileA(InstallPath, FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    if (folder == INVALID_HANDLE_VALUE)
+        return 0;
+    HeldFolder = folder;
+    return 1;
 }
 
 void ReleaseInstallFolder(void)
 {
-    if (HeldFolder != INVALID_HANDLE_VALUE)
+    if (HeldFolder != NULL)
         CloseHandle(HeldFolder);
-    HeldFolder = INVALID_HANDLE_VALUE;
+    HeldFolder = NULL;
 }
 
 void NoteCreatedFolder(const char *folder)
@@ -99,7 +117,7 @@ static void RemoveCreatedFolders(void)
     for (;;) {
         if (RemoveDirectoryA(folder))
             LogLine(LOG_DELETED "%s", folder);
-        if (lstrcmpiA(folder, CreatedFolder) == 0 || lstrlenA(folder) <= lstrlenA(CreatedFolder))
+        if (lstrcmpiA(folder, CreatedFolder) == 0 || strlen(folder) <= strlen(CreatedFolder))
             break;
         /* up one folder: cut after the backslash before the last one */
         char *last = (char *)LastCharacter(folder);
@@ -109,65 +127,56 @@ static void RemoveCreatedFolders(void)
     CreatedFolder[0] = '\0';
 }
 
-int NewFilePath(size_t row, char *out)
+const char *NewFilePath(size_t row)
 {
-    return ComposeTemporaryFile(out, kProductFiles[row].name, FILE_NEW_SUFFIX);
+    return Copy[row];
 }
 
 HANDLE CreateNewFile(size_t row)
 {
-    char path[MAX_PATH];
-    if (!NewFilePath(row, path) || !MayChange())
+    if (!MayChange())
         return INVALID_HANDLE_VALUE;
     Stage = Stage > 1 ? Stage : 1;
     HANDLE file =
-        CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+        CreateFileA(Copy[row], GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE)
-        LogFailure("作成", path);
+        LogFailure("作成", Copy[row]);
     return file;
 }
 
 void SwapRow(size_t row)
 {
-    char target[MAX_PATH], copy[MAX_PATH];
-    if (!ComposeInstallFile(target, sizeof(target), kProductFiles[row].name) ||
-        !NewFilePath(row, copy))
-        return;
-    int made = FileIsThere(copy);
-    if (GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES)
+    int made = FileIsThere(Copy[row]);
+    if (GetFileAttributesA(Target[row]) != INVALID_FILE_ATTRIBUTES)
         Journal.rows[row] = (char)(made ? RowReplaced : RowRemoved);
     else if (made)
         Journal.rows[row] = (char)RowAdded;
 }
 
-/* the three names of row: its target, its new file and its old file */
-static int RowPaths(size_t row, char *target, char *copy, char *old)
+/* 1 when row i's target goes away or is replaced */
+static int Leaves(size_t i)
 {
-    return ComposeInstallFile(target, MAX_PATH, kProductFiles[row].name) &&
-           NewFilePath(row, copy) && ComposeTemporaryFile(old, kProductFiles[row].name,
-                                                          FILE_OLD_SUFFIX);
+    return Journal.rows[i] == RowReplaced || Journal.rows[i] == RowRemoved;
 }
 
 int TargetsReplaceable(char *path, size_t size, DWORD *error)
 {
     for (size_t i = 0; i < kProductFileCount; i++) {
-        char target[MAX_PATH];
-        if ((Journal.rows[i] != RowReplaced && Journal.rows[i] != RowRemoved) ||
-            !ComposeInstallFile(target, sizeof(target), kProductFiles[i].name))
+        if (!Leaves(i))
             continue;
         /* opened for deletion with no one else sharing it: a program that
            holds it, or a folder of that name, is found before anything
            changes */
-        *error = ERROR_ACCESS_DENIED;
         HANDLE file = INVALID_HANDLE_VALUE;
-        if (FileIsThere(target)) {
-            file = CreateFileA(target, DELETE, 0, NULL, OPEN_EXISTING,
+        *error = ERROR_ACCESS_DENIED;
+        if (FileIsThere(Target[i])) {
+            file = CreateFileA(Target[i], DELETE, 0, NULL, OPEN_EXISTING,
                                FILE_FLAG_OPEN_REPARSE_POINT, NULL);
             *error = GetLastError();
         }
         if (file == INVALID_HANDLE_VALUE) {
-            LogError("置き換えの確認", target, *error);
-            CopyText(path, size, target);
+            LogError("置き換えの確認", Target[i], *error);
+            CopyText(path, size, Target[i]);
             return 0;
         }
         CloseHandle(file);
@@ -193,8 +202,7 @@ static void DeleteIfThere(const char *path)
    stays */
 static int DeleteOld(const char *old)
 {
-    DWORD attributes = GetFileAttributesA(old);
-    if (attributes == INVALID_FILE_ATTRIBUTES)
+    if (GetFileAttributesA(old) == INVALID_FILE_ATTRIBUTES)
         return 1;
     SetFileAttributesA(old, FILE_ATTRIBUTE_NORMAL);
     if (MayChange() && DeleteFileA(old)) {
@@ -206,36 +214,22 @@ static int DeleteOld(const char *old)
     return 0;
 }
 
-static void JournalPath(char *path)
-{
-    ComposeInstallFile(path, MAX_PATH, FILE_SWAP_JOURNAL);
-}
-
 static int WriteJournal(void)
 {
-    char path[MAX_PATH], text[JOURNAL_SIZE(JOURNAL_MAX_ROWS)];
-    size_t length = FormatJournal(&Journal, text, sizeof(text));
-    DWORD written = 0;
-    JournalPath(path);
+    char text[JOURNAL_SIZE(JOURNAL_MAX_ROWS)];
+    DWORD length = (DWORD)FormatJournal(&Journal, text, sizeof(text)), written = 0;
     Stage = 2;
-    if (length == 0 || path[0] == '\0' || !MayChange())
+    if (length == 0 || !MayChange())
         return 0;
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+    HANDLE file = CreateFileA(JournalFile, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, NULL);
-    int ok = file != INVALID_HANDLE_VALUE && WriteFile(file, text, (DWORD)length, &written, NULL) &&
+    int ok = file != INVALID_HANDLE_VALUE && WriteFile(file, text, length, &written, NULL) &&
              written == length && FlushFileBuffers(file);
     if (file != INVALID_HANDLE_VALUE)
         CloseHandle(file);
     if (!ok)
-        LogFailure("作成", path);
+        LogFailure("作成", JournalFile);
     return ok;
-}
-
-static void DeleteJournal(void)
-{
-    char path[MAX_PATH];
-    JournalPath(path);
-    DeleteIfThere(path);
 }
 
 int SwapTargets(void)
@@ -250,13 +244,9 @@ int SwapTargets(void)
     if (!WriteJournal())
         return 0;
     for (size_t i = 0; i < kProductFileCount; i++) {
-        char target[MAX_PATH], copy[MAX_PATH], old[MAX_PATH];
         char row = Journal.rows[i];
-        if (row == RowOutside || !RowPaths(i, target, copy, old))
-            continue;
-        if ((row == RowReplaced || row == RowRemoved) && !Move(target, old))
-            return 0;
-        if ((row == RowReplaced || row == RowAdded) && !Move(copy, target))
+        if ((Leaves(i) && !Move(Target[i], Old[i])) ||
+            ((row == RowReplaced || row == RowAdded) && !Move(Copy[i], Target[i])))
             return 0;
     }
     return 1;
@@ -264,55 +254,46 @@ int SwapTargets(void)
 
 /* row i back to what the journal's run found; 0 when its old file could
    not be put back */
-static int RollBackRow(size_t i)
+static int RollBack(size_t i)
 {
-    char target[MAX_PATH], copy[MAX_PATH], old[MAX_PATH];
     int ok = 1;
-    if (!RowPaths(i, target, copy, old))
-        return 1;
-    if (Journal.rows[i] == RowReplaced || Journal.rows[i] == RowRemoved) {
-        if (FileIsThere(old)) {
-            ok = MoveFileExA(old, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-            if (ok)
-                LogLine(LOG_PUT_BACK "%s", target);
-            else
-                LogFailure("元に戻す", target);
-        }
-    } else if (Journal.rows[i] == RowAdded && !FileIsThere(copy)) {
+    if (Leaves(i) && FileIsThere(Old[i])) {
+        ok = MoveFileExA(Old[i], Target[i], MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        if (ok)
+            LogLine(LOG_PUT_BACK "%s", Target[i]);
+        else
+            LogFailure("元に戻す", Target[i]);
+    } else if (Journal.rows[i] == RowAdded && !FileIsThere(Copy[i])) {
         /* put there by the run, where nothing was */
-        DeleteIfThere(target);
+        DeleteIfThere(Target[i]);
     }
-    DeleteIfThere(copy);
+    DeleteIfThere(Copy[i]);
     return ok;
 }
 
 /* row i as the journal's run was leaving it; 0 when its old file stays */
-static int RollForwardRow(size_t i)
+static int RollForward(size_t i)
 {
-    char target[MAX_PATH], copy[MAX_PATH], old[MAX_PATH];
     char row = Journal.rows[i];
-    if (row == RowOutside || !RowPaths(i, target, copy, old))
-        return 1;
+    int replacing = row != RowRemoved && FileIsThere(Copy[i]);
     /* a target not yet moved aside is the old file */
-    if ((row == RowRemoved || (row == RowReplaced && FileIsThere(copy))) && FileIsThere(target) &&
-        !FileIsThere(old))
-        Move(target, old);
-    if (row != RowRemoved && FileIsThere(copy))
-        Move(copy, target);
-    return DeleteOld(old);
+    if ((row == RowRemoved || (row == RowReplaced && replacing)) && FileIsThere(Target[i]) &&
+        !FileIsThere(Old[i]))
+        Move(Target[i], Old[i]);
+    if (replacing)
+        Move(Copy[i], Target[i]);
+    return DeleteOld(Old[i]);
 }
 
 void CommitChanges(void)
 {
     int left = 0;
     for (size_t i = 0; Stage == 2 && i < kProductFileCount; i++) {
-        char target[MAX_PATH], copy[MAX_PATH], old[MAX_PATH];
-        if ((Journal.rows[i] == RowReplaced || Journal.rows[i] == RowRemoved) &&
-            RowPaths(i, target, copy, old) && !DeleteOld(old))
+        if (Leaves(i) && !DeleteOld(Old[i]))
             left = 1;
     }
     if (Stage == 2 && !left)
-        DeleteJournal();
+        DeleteIfThere(JournalFile);
     Stage = 0;
     KeyCount = 0;
     KeyValuesUsed = 0;
@@ -372,25 +353,21 @@ int RememberKey(HKEY root, const char *path)
     return 1;
 }
 
-/* a remembered key as it was: its values written back over whatever it
-   holds now, or the key deleted where there was none */
+/* a remembered key as it was: the key deleted, then made again with its
+   values where there was one */
 static void RestoreKey(const RememberedKey *remembered)
 {
     HKEY key;
-    if (!remembered->existed) {
-        RegDeleteKeyA(remembered->root, remembered->path);
+    /* gone with whatever the run wrote there; one that keeps a key below
+       it keeps its values too, and gets the remembered ones over them */
+    RegDeleteKeyA(remembered->root, remembered->path);
+    if (!remembered->existed)
         return;
-    }
     if (RegCreateKeyExA(remembered->root, remembered->path, 0, NULL, REG_OPTION_NON_VOLATILE,
-                        KEY_QUERY_VALUE | KEY_SET_VALUE, NULL, &key, NULL) != ERROR_SUCCESS) {
+                        KEY_SET_VALUE, NULL, &key, NULL) != ERROR_SUCCESS) {
         LogFailure("元に戻す", remembered->path);
         return;
     }
-    char name[256];
-    DWORD length = sizeof(name);
-    while (RegEnumValueA(key, 0, name, &length, NULL, NULL, NULL, NULL) == ERROR_SUCCESS &&
-           RegDeleteValueA(key, name) == ERROR_SUCCESS)
-        length = sizeof(name);
     for (size_t at = remembered->start; at < remembered->end;) {
         const char *valueName = (const char *)KeyValues + at;
         size_t header = at + strlen(valueName) + 1;
@@ -410,10 +387,10 @@ void UndoChanges(void)
     if (Stage > 0) {
         LogLine(LOG_PUT_BACK "%s", InstallPath);
         for (size_t i = 0; i < kProductFileCount; i++)
-            ok = RollBackRow(i) && ok;
+            ok = RollBack(i) && ok;
         /* kept where an old file could not be put back, for the next run */
         if (Stage == 2 && ok)
-            DeleteJournal();
+            DeleteIfThere(JournalFile);
     }
     while (KeyCount > 0)
         RestoreKey(&Keys[--KeyCount]);
@@ -423,60 +400,44 @@ void UndoChanges(void)
     RemoveCreatedFolders();
 }
 
-/* the temporary files of the table in InstallPath, in the log */
-static void LogTemporaryFiles(void)
-{
-    static const char *const kSuffixes[] = {FILE_NEW_SUFFIX, FILE_OLD_SUFFIX};
-    for (size_t i = 0; i < kProductFileCount; i++) {
-        for (const char *suffix : kSuffixes) {
-            char path[MAX_PATH];
-            if (ComposeTemporaryFile(path, kProductFiles[i].name, suffix) && FileIsThere(path))
-                LogLine(LOG_TEMPORARY_FILE "%s", path);
-        }
-    }
-}
-
 int RecoverInterruptedChanges(int recorded, unsigned long version)
 {
-    char path[MAX_PATH], data[JOURNAL_SIZE(JOURNAL_MAX_ROWS) + 1];
+    char data[JOURNAL_SIZE(JOURNAL_MAX_ROWS) + 1];
     DWORD read = 0;
-    JournalPath(path);
-    HANDLE file = path[0] != '\0' ? CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL,
-                                                OPEN_EXISTING, 0, NULL)
-                                  : INVALID_HANDLE_VALUE;
-    if (file == INVALID_HANDLE_VALUE) {
-        /* killed before its journal: only new files, never swapped */
-        for (size_t i = 0; i < kProductFileCount; i++) {
-            char copy[MAX_PATH];
-            if (NewFilePath(i, copy) && FileIsThere(copy)) {
-                LogLine(LOG_UNDID_INTERRUPTED "%s", copy);
-                DeleteIfThere(copy);
-            }
-        }
+    if (!BeginChanges(JournalChange))
         return 1;
-    }
-    int whole = ReadFile(file, data, sizeof(data), &read, NULL) &&
+    /* without a journal, a run killed before it: only new files, never
+       swapped, which go as a row outside the journal's goes */
+    HANDLE file =
+        CreateFileA(JournalFile, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    int journal = file != INVALID_HANDLE_VALUE;
+    int whole = journal && ReadFile(file, data, sizeof(data), &read, NULL) &&
                 ParseJournal(data, read, kProductFileCount, &Journal);
-    CloseHandle(file);
-    if (!whole) {
-        LogLine(LOG_JOURNAL_NOT_WHOLE "%s", path);
-        LogTemporaryFiles();
-        return 0;
-    }
+    if (journal)
+        CloseHandle(file);
     int committed = Journal.operation == JournalChange ? recorded && version == Journal.version
                                                        : !recorded;
-    int ok = 1, left = 0;
-    LogLine(committed ? LOG_FINISHED_INTERRUPTED "%s" : LOG_UNDID_INTERRUPTED "%s", InstallPath);
-    for (size_t i = 0; i < kProductFileCount; i++) {
-        if (committed)
-            left = !RollForwardRow(i) || left;
+    int ok = whole || !journal, left = 0;
+    if (whole)
+        LogLine(committed ? LOG_FINISHED_INTERRUPTED "%s" : LOG_UNDID_INTERRUPTED "%s",
+                InstallPath);
+    for (size_t i = 0; ok && i < kProductFileCount; i++) {
+        if (whole && committed)
+            left = !RollForward(i) || left;
         else
-            ok = RollBackRow(i) && ok;
+            ok = RollBack(i) && ok;
     }
-    if (ok && !left)
-        DeleteJournal();
-    if (!ok)
-        LogTemporaryFiles();
+    if (!ok) {
+        /* left as it is for someone to look at: the log names its files */
+        LogLine(LOG_JOURNAL_NOT_WHOLE "%s", JournalFile);
+        for (size_t i = 0; i < 2 * kProductFileCount; i++) {
+            const char *path = i % 2 ? Old[i / 2] : Copy[i / 2];
+            if (FileIsThere(path))
+                LogLine(LOG_TEMPORARY_FILE "%s", path);
+        }
+    } else if (!left) {
+        DeleteIfThere(JournalFile);
+    }
     BeginChanges(Journal.operation);
     return ok;
 }

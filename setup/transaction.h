@@ -25,8 +25,10 @@ int MayChange(void);
 extern int (*ChangeHook)(int number);
 
 /* a fresh transaction for the files of InstallPath; operation is what the
-   run does with them (JournalChange or JournalRemove) */
-void BeginChanges(char operation);
+   run does with them (JournalChange or JournalRemove). 0 when a name of
+   the product-file table, or a temporary one, does not fit below
+   InstallPath */
+int BeginChanges(char operation);
 /* the install folder held open until the run ends, so that no one can
    rename or replace it; 0 when it cannot be opened */
 int HoldInstallFolder(void);
@@ -37,8 +39,8 @@ void NoteCreatedFolder(const char *folder);
 /* row's new file beside its target, created empty and open for writing
    by no one else; INVALID_HANDLE_VALUE when it cannot be */
 HANDLE CreateNewFile(size_t row);
-/* its path, in out (MAX_PATH) */
-int NewFilePath(size_t row, char *out);
+/* its path */
+const char *NewFilePath(size_t row);
 /* row takes part in the swap: its target is replaced by the new file made
    for it, or, without one, removed; the target is looked at now */
 void SwapRow(size_t row);

@@ -37,7 +37,7 @@ static HFONT ModeFont;
 static HFONT CreateLargeFont(HWND hwnd, int weight)
 {
     HDC dc = GetDC(hwnd);
-    int height = MulDiv(32, dc != NULL ? GetDeviceCaps(dc, LOGPIXELSY) : 96, 96);
+    int height = ((dc != NULL ? GetDeviceCaps(dc, LOGPIXELSY) : 96) * 32 + 48) / 96;
     if (dc != NULL)
         ReleaseDC(hwnd, dc);
     return CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE,
@@ -62,8 +62,8 @@ static void ApplyModeLayout(HWND hwnd)
 }
 
 /* the shell's folder browser; 1 when the user chose a folder, whose path
-   is then in folder (size wide characters) */
-static int BrowseForInstallFolder(HWND hwnd, wchar_t *folder, size_t size)
+   is then the folder page's text */
+static int BrowseForInstallFolder(HWND hwnd)
 {
     char displayName[MAX_PATH];
     BROWSEINFOA info;
@@ -101,9 +101,9 @@ static int BrowseForInstallFolder(HWND hwnd, wchar_t *folder, size_t size)
         /* the real name, which the folder box's check then sees; the
            shell writes at most MAX_PATH characters */
         wchar_t path[MAX_PATH];
-        chosen = getPathFromIdList(list, path) && lstrlenW(path) < (int)size;
+        chosen = getPathFromIdList(list, path);
         if (chosen)
-            lstrcpynW(folder, path, (int)size);
+            SetDlgItemTextW(hwnd, IDC_FOLDER_EDIT, path);
         coTaskMemFree(list);
     }
     if (SUCCEEDED(com))
@@ -124,12 +124,13 @@ static void ShowFolderPage(HWND hwnd)
    DecideInstallFolder); 0 also when code page 932 cannot hold its name */
 static int ReadInstallFolder(HWND hwnd)
 {
-    wchar_t wide[MAX_PATH];
+    wchar_t wide[MAX_PATH + 1];
     char typed[MAX_PATH];
 
-    if (GetWindowTextLengthW(GetDlgItem(hwnd, IDC_FOLDER_EDIT)) >= MAX_PATH)
+    /* a text that fills the box beyond MAX_PATH - 1 characters is too
+       long for any folder, and is never taken cut */
+    if (GetDlgItemTextW(hwnd, IDC_FOLDER_EDIT, wide, MAX_PATH + 1) >= MAX_PATH)
         return 0;
-    GetDlgItemTextW(hwnd, IDC_FOLDER_EDIT, wide, MAX_PATH);
     /* refused, never replaced by a look-alike: C:\\Tools\\Café is not
        C:\\Tools\\Cafe */
     return WideToAnsi(wide, typed, sizeof(typed)) && DecideInstallFolder(typed);
@@ -184,12 +185,6 @@ static void OnInitDialog(HWND hwnd)
     ApplyModeLayout(hwnd);
 }
 
-static void OnBrowse(HWND hwnd)
-{
-    wchar_t folder[MAX_PATH];
-    if (BrowseForInstallFolder(hwnd, folder, MAX_PATH))
-        SetDlgItemTextW(hwnd, IDC_FOLDER_EDIT, folder);
-}
 
 static INT_PTR OnCommand(HWND hwnd, WPARAM wParam)
 {
@@ -204,7 +199,7 @@ static INT_PTR OnCommand(HWND hwnd, WPARAM wParam)
     else if (wParam == IDCANCEL)
         OnCancel(hwnd);
     else
-        OnBrowse(hwnd);
+        BrowseForInstallFolder(hwnd);
     Busy = 0;
     return TRUE;
 }
