@@ -41,9 +41,12 @@ int TakeSetupMutexes(void)
 
 void ReleaseSetupMutexes(void)
 {
-    for (HANDLE mutex : Mutexes) {
-        if (mutex != NULL)
+    for (HANDLE &mutex : Mutexes) {
+        if (mutex != NULL) {
             ReleaseMutex(mutex);
+            CloseHandle(mutex);
+        }
+        mutex = NULL;
     }
 }
 

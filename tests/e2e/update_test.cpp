@@ -228,27 +228,6 @@ TEST_F(Update, SilentUpdateOfAFileInUseEndsWithoutWaiting)
     EXPECT_TRUE(EveryLineIsOneEvent(text));
 }
 
-/* path as Wine's Z: drive spells it, the Unix path of the same file */
-std::string UnixSpelling(const std::string &path)
-{
-    typedef char *(CDECL * UnixFileName)(LPCWSTR);
-    UnixFileName unixFileName = (UnixFileName)(void (*)(void))GetProcAddress(
-        GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
-    wchar_t wide[MAX_PATH];
-    if (unixFileName == NULL || !MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH))
-        return std::string();
-    char *name = unixFileName(wide);
-    if (name == NULL)
-        return std::string();
-    std::string spelled = "Z:" + std::string(name);
-    HeapFree(GetProcessHeap(), 0, name);
-    for (char &c : spelled) {
-        if (c == '/')
-            c = '\\';
-    }
-    return spelled;
-}
-
 TEST_F(Update, SilentUpdateBesideAProgramOfTheFolderInAnotherSessionIsToBeTriedAgain)
 {
     /* a program of another session: no mutex is seen from here, the

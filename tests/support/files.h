@@ -38,4 +38,8 @@ std::string SmallDrive();
 /* the throw-away root of test folders, ending in a backslash */
 std::string TestRoot();
 
+/* path as Wine's Z: drive spells it, the Unix path of the same file;
+   empty when Wine does not say */
+std::string UnixSpelling(const std::string &path);
+
 #endif

@@ -48,6 +48,27 @@ static std::string BuiltProgram(const ProductFile *row)
     return std::string();
 }
 
+int LayOutMediaBeside(std::vector<std::string> *written)
+{
+    for (const ProductFile *row : MediaRows()) {
+        std::string path = BinFile(row->mediaName);
+        if (strcmp(row->name, QV_SETUP_EXE) == 0)
+            continue;
+        written->push_back(path);
+        std::string program = BuiltProgram(row);
+        if (!program.empty() ? !CopyFileA(program.c_str(), path.c_str(), FALSE)
+                             : !WriteFileBytes(path, MediaContent(row->mediaName)))
+            return 0;
+    }
+    return 1;
+}
+
+void RemoveMediaBeside(const std::vector<std::string> &written)
+{
+    for (const std::string &path : written)
+        DeleteFileA(path.c_str());
+}
+
 int BuildMedia(const std::string &folder, const char *omit)
 {
     if (!MakeFreshFolder(folder))

@@ -21,5 +21,10 @@ std::string MediaContent(const char *name);
 /* a setup media folder; the file of the media name omit (if any) is left
    out */
 int BuildMedia(const std::string &folder, const char *omit = NULL);
+/* the media's files beside this test program, which is their Setup.exe,
+   as the real Setup runs from its media folder; the paths written are
+   added to written, for RemoveMediaBeside */
+int LayOutMediaBeside(std::vector<std::string> *written);
+void RemoveMediaBeside(const std::vector<std::string> &written);
 
 #endif

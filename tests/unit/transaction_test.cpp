@@ -182,25 +182,14 @@ struct Recovery : public Registry {
         SilentRun = 1;
         Folder = TestRoot() + "rec\\Quorvane\\";
         DeleteTree(TestRoot());
-        /* the media beside this program, which is their Setup.exe */
-        for (const ProductFile *row : MediaRows()) {
-            std::string path = BinFile(row->mediaName);
-            if (strcmp(row->name, QV_SETUP_EXE) == 0)
-                continue;
-            if (strcmp(row->name, QV_HELPER_EXE) == 0)
-                ASSERT_TRUE(CopyFileA(BinFile(QV_HELPER_EXE).c_str(), path.c_str(), FALSE));
-            else
-                ASSERT_TRUE(WriteFileBytes(path, MediaContent(row->mediaName)));
-            mediaFiles.push_back(path);
-        }
+        ASSERT_TRUE(LayOutMediaBeside(&mediaFiles));
     }
     void TearDown() override
     {
         ChangeHook = NULL;
         SilentRun = 0;
         CloseMedia();
-        for (const std::string &path : mediaFiles)
-            DeleteFileA(path.c_str());
+        RemoveMediaBeside(mediaFiles);
         DeleteTree(TestRoot());
         Registry::TearDown();
     }
