@@ -85,8 +85,10 @@ int HoldInstallFolder(void)
 {
     ReleaseInstallFolder();
     /* without FILE_SHARE_DELETE: while it is open, the folder can be
-       neither renamed nor replaced, nor can a folder above it */
-    HANDLE folder = CreateFileA(InstallPath, FILE_READ_ATTRIBUTES,
+       neither renamed nor replaced, nor can a folder above it. Opened to
+       list it: a handle for its attributes alone takes no part in the
+       sharing a rename checks */
+    HANDLE folder = CreateFileA(InstallPath, FILE_LIST_DIRECTORY,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
                                 FILE_FLAG_BACKUP_SEMANTICS, NULL);
     if (folder == INVALID_HANDLE_VALUE)

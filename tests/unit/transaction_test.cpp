@@ -28,6 +28,7 @@
 #include "setup/ends.h"
 #include "setup/files.h"
 #include "setup/media.h"
+#include "setup/record.h"
 #include "setup/sequence.h"
 #include "setup/setup.h"
 #include "setup/transaction.h"
@@ -235,6 +236,28 @@ struct Recovery : public Registry {
         return end;
     }
 
+    /* the recovery the next run begins with, on the state of a kill: the
+       old files with the machine's old record, or the new files with the
+       new one (the entry may be ahead of the record; the run completes
+       it) */
+    ::testing::AssertionResult RecoversToTheOldOrTheNew(const State &before, const State &after)
+    {
+        LONG version = 0;
+        strcpy(InstallPath, Folder.c_str());
+        int recorded = MachineRecordNamesInstallPath(&version);
+        RecoverInterruptedChanges(recorded, (unsigned long)version);
+        const State now = Capture(Folder);
+        const State &expected = now.files == after.files ? after : before;
+        if (now.files != expected.files)
+            return ::testing::AssertionFailure() << "neither the old files nor the new: "
+                                                 << SameState(before, now).message();
+        if (!(now.keys[2] == expected.keys[2]))
+            return ::testing::AssertionFailure()
+                   << "the machine's record does not agree with the files: "
+                   << Describe(now.keys[2]);
+        return ::testing::AssertionSuccess();
+    }
+
     /* each step of action refused once, and killed there once */
     void EveryStep(Action action)
     {
@@ -272,9 +295,12 @@ struct Recovery : public Registry {
                 EXPECT_TRUE(SameState(after, Capture(Folder))) << "the next run";
                 ChangeHook = RefuseAtStop;
             }
-            /* killed right before the change: the next run completes */
+            /* killed right before the change: the next run finds exactly
+               the old files or exactly the new ones, as the machine's
+               record says, and completes */
             ASSERT_TRUE(Restore(Killed, Folder));
             ChangeHook = NULL;
+            EXPECT_TRUE(RecoversToTheOldOrTheNew(before, after));
             EXPECT_EQ(RunDone, Run(action)) << "the next run after the kill";
             EXPECT_TRUE(SameState(after, Capture(Folder))) << "after the kill and the next run";
             ChangeHook = RefuseAtStop;
@@ -282,6 +308,54 @@ struct Recovery : public Registry {
         EXPECT_LT(10, steps) << "a run of few changes";
     }
 };
+
+/* an update killed at each of its changes, then an uninstall: it
+   finishes or undoes the update first, and leaves nothing of either */
+TEST_F(Recovery, UninstallAfterAnUpdateKilledAtEachChange)
+{
+    ChangeHook = RefuseAtStop;
+    for (Stop = 1;; Stop++) {
+        SCOPED_TRACE("change " + std::to_string(Stop));
+        ASSERT_TRUE(LayOut(UpdateAction));
+        Killed = State();
+        if (Run(UpdateAction) == RunDone && Killed.keys.empty())
+            break;
+        ASSERT_TRUE(Restore(Killed, Folder));
+        ChangeHook = NULL;
+        EXPECT_EQ(RunDone, Run(UninstallAction));
+        ChangeHook = RefuseAtStop;
+        const State after = Capture(Folder);
+        for (const ProductFile &file : kProductFiles) {
+            bool kept = file.step[UninstallFiles] == KeepFile;
+            EXPECT_EQ(kept, after.files.count(file.name) == 1) << file.name;
+        }
+        EXPECT_EQ(2u, after.files.size()) << "temporary files are left";
+        EXPECT_FALSE(after.keys[2].exists) << "the machine's record stays";
+    }
+}
+
+/* what renaming or replacing the folder needs first: to open it for
+   deletion (Wine's own rename of a folder does not ask, Windows' does) */
+DWORD OpenForDeletion(const std::string &folder)
+{
+    HANDLE handle = CreateFileA(WithoutBackslash(folder).c_str(), DELETE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    if (handle == INVALID_HANDLE_VALUE)
+        return GetLastError();
+    CloseHandle(handle);
+    return ERROR_SUCCESS;
+}
+
+TEST_F(Recovery, TheHeldFolderCanNeitherBeRenamedNorReplaced)
+{
+    ASSERT_TRUE(MakeFreshFolder(Folder));
+    strcpy(InstallPath, Folder.c_str());
+    ASSERT_TRUE(HoldInstallFolder());
+    EXPECT_EQ((DWORD)ERROR_SHARING_VIOLATION, OpenForDeletion(Folder));
+    ReleaseInstallFolder();
+    EXPECT_EQ((DWORD)ERROR_SUCCESS, OpenForDeletion(Folder));
+}
 
 TEST_F(Recovery, InstallStoppedAtEachChange)
 {

@@ -12,11 +12,14 @@
  * ("/S /D=<folder>") from start to exit, from a clean state each time
  * (no product keys, no install folder). Each silent install is read back
  * afterwards; only those that exit with 0, show no window and leave a
- * complete install count. And Setup's own silent install, update and
- * uninstall of the whole product, in the same turns. Prints figures;
- * asserts nothing.
+ * complete install count. And Setup's own silent install, update, repair
+ * (of an install with one file missing and one changed) and uninstall of
+ * the whole product, in the same turns; and, given the release media,
+ * the silent install from them with Setup's list of their files against
+ * the same media with a Setup that carries none, which is what verifying
+ * the media costs. Prints figures; asserts nothing.
  *
- *   startbench.exe [repetitions [peer-setup.exe]]
+ *   startbench.exe [repetitions [peer-setup.exe [release-media-folder]]]
  */
 #include <windows.h>
 #include <psapi.h>
@@ -244,17 +247,21 @@ void SilentInstall(SilentSubject *subject, const std::string &media, const std::
 }
 
 /* Setup's own silent runs in turn from a clean state: the install, an
-   update over it (an older version recorded), and the uninstall */
-void SilentCycle(SilentSubject runs[3], const std::string &media, const std::string &root,
+   update over it (an older version recorded), a repair of it with one
+   file missing and one changed, and the uninstall */
+void SilentCycle(SilentSubject runs[4], const std::string &media, const std::string &root,
                  const std::string &folder)
 {
     SilentInstall(&runs[0], media, root, folder);
     WriteDword(HKEY_LOCAL_MACHINE, "SOFTWARE\\Veskaro\\Quorvane\\Setup", "Version",
                QV_VERSION_NUMBER - 1);
     CountWholeInstall(&runs[1], TimeSilentRun(&runs[1], "/S", media), media, folder);
-    double ms = TimeSilentRun(&runs[2], "/S /UNINSTALL", media);
+    DeleteFileA((folder + "\\" QV_MAIN_EXE).c_str());
+    WriteFileBytes(folder + "\\" QV_README_FILE, "changed");
+    CountWholeInstall(&runs[2], TimeSilentRun(&runs[2], "/S", media), media, folder);
+    double ms = TimeSilentRun(&runs[3], "/S /UNINSTALL", media);
     if (ms >= 0 && !FileExists(folder + "\\" QV_MAIN_EXE))
-        runs[2].ms.push_back(ms);
+        runs[3].ms.push_back(ms);
 }
 
 long long FileSize(const std::string &path)
@@ -318,6 +325,7 @@ int main(int argc, char **argv)
     if (repetitions < 1)
         repetitions = 1;
     std::string peerExe = argc > 2 ? argv[2] : "";
+    std::string release = argc > 3 ? WithoutBackslash(argv[3]) + "\\" : "";
 
     std::string media = TestRoot() + "bench-media\\";
     std::string installed = TestRoot() + "bench-installed\\";
@@ -351,18 +359,33 @@ int main(int argc, char **argv)
         }
     }
 
-    /* Setup's own silent install, update and uninstall */
-    SilentSubject cycle[3] = {
+    /* Setup's own silent install, update, repair and uninstall */
+    SilentSubject cycle[4] = {
         {"install", media + "Setup.exe", {}, 0, 0, 0, 0, 0, 0, {}},
         {"update", media + "Setup.exe", {}, 0, 0, 0, 0, 0, 0, {}},
+        {"repair", media + "Setup.exe", {}, 0, 0, 0, 0, 0, 0, {}},
         {"uninstall", media + "Setup.exe", {}, 0, 0, 0, 0, 0, 0, {}},
     };
+
+    /* the release media, and the same files with a Setup that carries no
+       list of them */
+    std::string listed = TestRoot() + "bench-listed\\", unlisted = TestRoot() + "bench-unlisted\\";
+    std::vector<SilentSubject> verified;
+    if (!release.empty() && MakeFreshFolder(listed) && MakeFreshFolder(unlisted)) {
+        for (const std::string &name : FolderEntries(release)) {
+            CopyFileA((release + name).c_str(), (listed + name).c_str(), FALSE);
+            CopyFileA((release + name).c_str(), (unlisted + name).c_str(), FALSE);
+        }
+        CopyFileA(BinFile("Setup.exe").c_str(), (unlisted + "Setup.exe").c_str(), FALSE);
+        verified.push_back({"listed", listed + "Setup.exe", {}, 0, 0, 0, 0, 0, 0, {}});
+        verified.push_back({"unlisted", unlisted + "Setup.exe", {}, 0, 0, 0, 0, 0, 0, {}});
+    }
 
     /* one start of each first, not counted: the caches fill */
     for (Subject &subject : subjects)
         TimeToDialog(&subject);
     {
-        SilentSubject warmUp[3] = {cycle[0], cycle[1], cycle[2]};
+        SilentSubject warmUp[4] = {cycle[0], cycle[1], cycle[2], cycle[3]};
         SilentCycle(warmUp, media, silentRoot, silentFolder);
     }
     for (SilentSubject &subject : silent) {
@@ -378,6 +401,10 @@ int main(int argc, char **argv)
         for (SilentSubject &subject : silent)
             SilentInstall(&subject, media, silentRoot, silentFolder);
         SilentCycle(cycle, media, silentRoot, silentFolder);
+        for (SilentSubject &subject : verified) {
+            std::string from = subject.exe.substr(0, subject.exe.size() - 9);
+            SilentInstall(&subject, from, silentRoot, silentFolder);
+        }
     }
 
     double base = Median(subjects[0].ms);
@@ -397,14 +424,27 @@ int main(int argc, char **argv)
 
     printf("\n");
     printf("Setup's silent runs of the whole product (\"/S /D=%s\", then \"/S\" over an older\n"
-           "version recorded, then \"/S /UNINSTALL\"), medians of %d runs each, in turns\n",
-           silentFolder.c_str(), repetitions);
+           "version recorded, \"/S\" again with %s deleted and %s changed, then\n"
+           "\"/S /UNINSTALL\"), medians of %d runs each, in turns\n",
+           silentFolder.c_str(), QV_MAIN_EXE, QV_README_FILE, repetitions);
     for (const SilentSubject &run : cycle)
         printf("  %-10s %10.1f ms\n", run.name, Median(run.ms));
     if (Median(cycle[0].ms) > 0)
-        printf("  update/install %.2f\n", Median(cycle[1].ms) / Median(cycle[0].ms));
+        printf("  update/install %.2f, repair/install %.2f\n",
+               Median(cycle[1].ms) / Median(cycle[0].ms), Median(cycle[2].ms) / Median(cycle[0].ms));
     for (const SilentSubject &run : cycle)
         PrintSilentRuns(run, repetitions);
+    if (verified.size() == 2) {
+        printf("\n");
+        printf("Verifying the media: the silent install from the release media, by a Setup that\n"
+               "carries the list of their files and by one that carries none, medians of %d\n",
+               repetitions);
+        for (const SilentSubject &run : verified)
+            printf("  %-10s %10.1f ms\n", run.name, Median(run.ms));
+        printf("  cost of verifying %.1f ms\n", Median(verified[0].ms) - Median(verified[1].ms));
+        for (const SilentSubject &run : verified)
+            PrintSilentRuns(run, repetitions);
+    }
 
     if (withPeer) {
         const Subject &ours = subjects[1];
