@@ -1,11 +1,14 @@
 /*
  * Entry of every test program: the texts under test are code page 932
- * bytes, so a run under any other ANSI code page stops at once.
+ * bytes, so a run under any other ANSI code page stops at once. Then the
+ * watchdog starts, and every test runs against a deadline of its own.
  */
 #include <windows.h>
 #include <stdio.h>
 
 #include <gtest/gtest.h>
+
+#include "tests/support/watchdog.h"
 
 /* GoogleTest copies every failure to OutputDebugStringA. Under qemu-user
    (machines without 32-bit emulation) Wine cannot unwind the exception
@@ -31,6 +34,33 @@ static DWORD WINAPI KeepDesktop(LPVOID)
     return 0;
 }
 
+/* Every test has a deadline of its own, however it waits, and so has the
+   time around its suite's tests (SetUpTestSuite, TearDownTestSuite). */
+class TestDeadlines : public ::testing::EmptyTestEventListener {
+    Deadline *suite_ = nullptr, *test_ = nullptr;
+
+    void OnTestSuiteStart(const ::testing::TestSuite &suite) override
+    {
+        suite_ = new Deadline(kTestDeadlineMs,
+                              std::string("the set-up of the suite ") + suite.name());
+    }
+    void OnTestStart(const ::testing::TestInfo &) override
+    {
+        test_ = new Deadline(kTestDeadlineMs, "the test to end");
+    }
+    void OnTestEnd(const ::testing::TestInfo &) override
+    {
+        delete test_;
+        test_ = nullptr;
+        suite_->Renew("the suite's next test or its tear-down");
+    }
+    void OnTestSuiteEnd(const ::testing::TestSuite &) override
+    {
+        delete suite_;
+        suite_ = nullptr;
+    }
+};
+
 int main(int argc, char **argv)
 {
     UINT acp = GetACP();
@@ -42,7 +72,12 @@ int main(int argc, char **argv)
                 acp);
         return 2;
     }
+    if (!StartWatchdog()) {
+        fprintf(stderr, "The watchdog's thread does not start.\n");
+        return 1;
+    }
     CloseHandle(CreateThread(NULL, 0, KeepDesktop, NULL, 0, NULL));
     ::testing::InitGoogleTest(&argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new TestDeadlines);
     return RUN_ALL_TESTS();
 }
