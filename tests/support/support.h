@@ -2,8 +2,9 @@
  * The test-support library in one include: programs (process.h), their
  * windows (gui.h) and message boxes (boxes.h), the registry (registry.h),
  * files (files.h), the setup media (media.h), the stand-in main program
- * (standin.h), pictures (pictures.h), and what the main program reads at
- * our boundary (contract.h).
+ * (standin.h), pictures (pictures.h), the deadlines of the watchdog
+ * (watchdog.h), and what the main program reads at our boundary
+ * (contract.h).
  */
 #ifndef QUORVANE_TESTS_SUPPORT_SUPPORT_H
 #define QUORVANE_TESTS_SUPPORT_SUPPORT_H
@@ -17,5 +18,6 @@
 #include "process.h"
 #include "registry.h"
 #include "standin.h"
+#include "watchdog.h"
 
 #endif

@@ -18,9 +18,11 @@
 
 namespace {
 
-/* a box the input box opens is caught and dismissed at once */
+/* a box the input box opens is caught and dismissed at once. Nothing
+   here should wait, so a test that does is ended by its deadline. */
 class HelperInputBox : public ::testing::Test {
 protected:
+    Deadline deadline{kDialogDeadlineMs, "the input box's test to begin"};
     HWND box = NULL;
     BoxCatcher boxes;
 
@@ -28,14 +30,18 @@ protected:
     {
         if (!MakeArgumentVector(commandLine))
             return ::testing::AssertionFailure() << "no argument vector";
+        deadline.Waiting(std::string("INPUTBOX to open in this process (CreateDialogParamA, "
+                                     "InputBoxDlgProc, \"") + commandLine + "\")");
         box = CreateDialogParamA(GetModuleHandleA(NULL), "INPUTBOX", NULL,
                                  InputBoxDlgProc, 0);
+        deadline.Waiting("the test's calls on the open input box");
         if (box == NULL)
             return ::testing::AssertionFailure() << "the input box does not open";
         return ::testing::AssertionSuccess();
     }
     void TearDown() override
     {
+        deadline.Waiting("the input box to be destroyed");
         if (box != NULL)
             DestroyWindow(box);
     }

@@ -21,24 +21,32 @@
 namespace {
 
 /* the wizard opened here, modeless, in one mode; a box it opens is
-   caught and dismissed at once, never waited in */
+   caught and dismissed at once, never waited in. Nothing here should
+   wait, so a test that does is ended by its deadline. */
 class WizardDialog : public ::testing::Test {
 protected:
+    Deadline deadline{kDialogDeadlineMs, "the wizard's test to begin"};
     HWND dialog = NULL;
     BoxCatcher boxes;
 
     ::testing::AssertionResult Open(SetupModeKind mode)
     {
+        static const char *const kModes[] = {"Install", "Update", "Uninstall",
+                                             "NewerInstalled"};
+        deadline.Waiting(std::string("SETUPMAIN to open in this process (CreateDialogParamA, "
+                                     "SetupDlgProc, mode ") + kModes[mode] + ")");
         SetupMode = mode;
         FolderPageShown = 0;
         dialog = CreateDialogParamA(GetModuleHandleA(NULL), "SETUPMAIN", NULL,
                                     SetupDlgProc, 0);
+        deadline.Waiting("the test's calls on the open wizard");
         if (dialog == NULL)
             return ::testing::AssertionFailure() << "the wizard does not open";
         return ::testing::AssertionSuccess();
     }
     void TearDown() override
     {
+        deadline.Waiting("the wizard to be destroyed");
         if (dialog != NULL)
             DestroyWindow(dialog);
     }
