@@ -102,13 +102,16 @@ int main(int argc, char **argv)
         return 2;
     }
     ::testing::InitGoogleTest(&argc, argv);
+    /* before any test: 75 asks scripts/wine-run to start the program once
+       more, as Wine's desktop process now and then crashes while it
+       starts under qemu-user */
     if (!StartWatchdog()) {
         fprintf(stderr, "The watchdog's thread does not start.\n");
-        return 1;
+        return 75;
     }
     if (!StartDesktop()) {
         fprintf(stderr, "The hidden window that keeps Wine's desktop was not made.\n");
-        return 1;
+        return 75;
     }
     ::testing::UnitTest::GetInstance()->listeners().Append(new TestDeadlines);
     return RUN_ALL_TESTS();
