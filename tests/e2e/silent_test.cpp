@@ -302,8 +302,9 @@ TEST_F(Silent, LogThatIsNoPlainFileOfItsOwnChangesNothingElse)
     std::string link = TestRoot() + "setup.log";
     ASSERT_TRUE(CreateHardLinkA(link.c_str(), batch.c_str(), NULL));
     const std::string linkedFolder = "C:\\qvlink\\", target = "C:\\qvlink-target\\";
-    ASSERT_NE(0u, GetFileAttributesA(WithoutBackslash(linkedFolder).c_str()) &
-                      FILE_ATTRIBUTE_REPARSE_POINT)
+    const DWORD attributes = GetFileAttributesA(WithoutBackslash(linkedFolder).c_str());
+    ASSERT_TRUE(attributes != INVALID_FILE_ATTRIBUTES &&
+                (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
         << linkedFolder << " is no link";
     DeleteFileA((target + "setup.log").c_str());
     for (const std::string &log : {TestRoot() + "none\\setup.log", link, linkedFolder + "setup.log"}) {
