@@ -81,4 +81,22 @@ TEST(Media, CopiesAndComparisonsComeFromTheFilesOpenedOnce)
     DeleteTree(TestRoot());
 }
 
+TEST(Media, EachMissingFileIsNamedBeforeAnythingIsRead)
+{
+    for (const ProductFile *missing : MediaRows()) {
+        /* Setup.exe is the running program: never missing */
+        if (strcmp(missing->name, QV_SETUP_EXE) == 0)
+            continue;
+        SCOPED_TRACE(missing->mediaName);
+        std::vector<std::string> written;
+        ASSERT_TRUE(LayOutMediaBeside(&written));
+        ASSERT_TRUE(DeleteFileA(BinFile(missing->mediaName).c_str()));
+        char problem[MAX_PATH];
+        EXPECT_EQ(MediaMissing, OpenMedia(problem, sizeof(problem)));
+        EXPECT_EQ(BinFile(missing->mediaName), std::string(problem));
+        CloseMedia();
+        RemoveMediaBeside(written);
+    }
+}
+
 } // namespace
