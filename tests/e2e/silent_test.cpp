@@ -324,7 +324,7 @@ TEST_F(Silent, LogThatIsNoPlainFileOfItsOwnChangesNothingElse)
 
 TEST_F(Silent, ReleaseMediaAreVerifiedFileByFile)
 {
-    /* the release media as scripts/media lays them out (the tests' set-up
+    /* the release media as scripts/release-media lays them out (the tests' set-up
        lays them out in the build): signed, with the list of their files */
     const std::string release = BinFolder() + "..\\release-media\\";
     ASSERT_TRUE(FileExists(release + QV_SETUP_EXE)) << "no release media in " << release;

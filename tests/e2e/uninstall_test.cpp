@@ -85,8 +85,7 @@ TEST_F(Uninstall, UninstallOfAFileInUseDeletesNothingOnCancel)
     std::string folder = TestRoot() + "Installed\\";
     ASSERT_TRUE(LayOutInstallation(folder, kThisVersion));
     const std::map<std::string, std::string> before = FolderContents(folder);
-    HANDLE held = CreateFileA((folder + QV_HELPER_EXE).c_str(), GENERIC_READ, 0, NULL,
-                              OPEN_EXISTING, 0, NULL);
+    HANDLE held = HoldFile(folder + QV_HELPER_EXE);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     std::string inUse = SETUP_IN_USE_BEFORE + folder + QV_HELPER_EXE + SETUP_IN_USE_AFTER;
     ASSERT_TRUE(OpenWizard());

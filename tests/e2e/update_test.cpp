@@ -71,8 +71,7 @@ TEST_F(Update, UpdateWaitsWhileAFileIsInUse)
     std::string folder = TestRoot() + "Installed\\";
     ASSERT_TRUE(LayOutInstallation(folder, kOlderVersion));
     /* the main program's file held open by a program that shares nothing */
-    HANDLE held = CreateFileA((folder + QV_MAIN_EXE).c_str(), GENERIC_READ, 0, NULL,
-                              OPEN_EXISTING, 0, NULL);
+    HANDLE held = HoldFile(folder + QV_MAIN_EXE);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     std::string inUse = SETUP_IN_USE_BEFORE + folder + QV_MAIN_EXE + SETUP_IN_USE_AFTER;
     ASSERT_TRUE(OpenWizard());
@@ -151,8 +150,7 @@ TEST_F(Update, UpdateKilledBeforeItsRenamesIsUndoneByTheNextRun)
     ASSERT_TRUE(LayOutInstallation(folder, kOlderVersion));
     const std::map<std::string, std::string> before = FolderContents(folder);
     /* the copies are made, and the wizard waits at the Retry box */
-    HANDLE held = CreateFileA((folder + QV_HELPER_EXE).c_str(), GENERIC_READ, 0, NULL,
-                              OPEN_EXISTING, 0, NULL);
+    HANDLE held = HoldFile(folder + QV_HELPER_EXE);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     ASSERT_TRUE(OpenWizard());
     PressButton(wizard, IDOK);
@@ -210,8 +208,7 @@ TEST_F(Update, SilentUpdateOfAFileInUseEndsWithoutWaiting)
     std::string folder = TestRoot() + "Installed\\";
     ASSERT_TRUE(LayOutInstallation(folder, kOlderVersion));
     const std::map<std::string, std::string> before = FolderContents(folder);
-    HANDLE held = CreateFileA((folder + QV_HELPER_EXE).c_str(), GENERIC_READ, 0, NULL,
-                              OPEN_EXISTING, 0, NULL);
+    HANDLE held = HoldFile(folder + QV_HELPER_EXE);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     std::string log = TestRoot() + "setup.log";
     EXPECT_TRUE(RunsSilently("/S /LOG=" + log, SilentBusy));

@@ -122,6 +122,11 @@ std::vector<std::string> FolderEntries(const std::string &folder)
     return names;
 }
 
+HANDLE HoldFile(const std::string &path)
+{
+    return CreateFileA(path.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+}
+
 long EveryoneAccess(const std::string &path)
 {
     PSECURITY_DESCRIPTOR descriptor = NULL;

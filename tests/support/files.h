@@ -5,6 +5,8 @@
 #ifndef QUORVANE_TESTS_SUPPORT_FILES_H
 #define QUORVANE_TESTS_SUPPORT_FILES_H
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -16,6 +18,9 @@ void DeleteTree(const std::string &path);
 /* an empty folder of this path, whatever was there before */
 int MakeFreshFolder(const std::string &path);
 std::vector<std::string> FolderEntries(const std::string &folder);
+/* path opened for reading and shared with no one, as a program that holds
+   its file open; INVALID_HANDLE_VALUE when it cannot be */
+HANDLE HoldFile(const std::string &path);
 /* the path without its trailing backslash (by character) */
 std::string WithoutBackslash(const std::string &path);
 
