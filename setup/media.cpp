@@ -10,6 +10,7 @@
 
 #include "files.h"
 #include "log.h"
+#include "paths.h"
 #include "texts.h"
 #include "../common/ansi.h"
 #include "../common/text.h"
@@ -65,6 +66,7 @@ struct MediaListEntry {
     DWORD size;
     BYTE digest[32];
 };
+static_assert(sizeof(MediaListEntry) == MEDIA_LIST_ENTRY, "the list's layout (medialist.h)");
 
 /* the list as the build leaves it, which scripts/medialist fills in
    place: volatile, so that what the compiler sees here (no list) is never
@@ -168,21 +170,14 @@ int CopyMediaFile(size_t row, HANDLE to)
            FlushFileBuffers(to);
 }
 
-/* the identity of a file, whatever the spelling of its path */
-static int ReadIdentity(HANDLE file, BY_HANDLE_FILE_INFORMATION *info)
+/* 1 when file is the file at path */
+static int IsFileAt(HANDLE file, const char *path)
 {
-    return file != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, info);
-}
-
-static int IsSameFile(HANDLE file, const char *path)
-{
-    BY_HANDLE_FILE_INFORMATION a, b;
-    HANDLE other = CreateFileA(path, FILE_READ_ATTRIBUTES,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
-                               OPEN_EXISTING, 0, NULL);
-    int same = ReadIdentity(file, &a) && ReadIdentity(other, &b) &&
-               a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
-               a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+    wchar_t wide[MAX_PATH];
+    HANDLE other = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path, -1, wide, MAX_PATH)
+                       ? OpenIdentity(wide)
+                       : INVALID_HANDLE_VALUE;
+    int same = IsSameFile(file, other);
     if (other != INVALID_HANDLE_VALUE)
         CloseHandle(other);
     return same;
@@ -190,7 +185,7 @@ static int IsSameFile(HANDLE file, const char *path)
 
 int IsMediaFileItself(size_t row, const char *target)
 {
-    return IsSameFile(MediaFile[row], target);
+    return IsFileAt(MediaFile[row], target);
 }
 
 int MatchesMediaFile(size_t row, const char *path)
@@ -215,10 +210,8 @@ int IsRunningImage(const char *path)
     DWORD n = GetModuleFileNameW(NULL, module, MAX_PATH);
     if (n == 0 || n >= MAX_PATH)
         return 0;
-    HANDLE self = CreateFileW(module, FILE_READ_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
-                              OPEN_EXISTING, 0, NULL);
-    int same = IsSameFile(self, path);
+    HANDLE self = OpenIdentity(module);
+    int same = IsFileAt(self, path);
     if (self != INVALID_HANDLE_VALUE)
         CloseHandle(self);
     return same;

@@ -71,3 +71,19 @@ int IsFolderToOpen(const char *path)
     /* a file's path with a backslash after it opens nothing */
     return EndsWithBackslash(path) && IsExistingFolder(path);
 }
+
+HANDLE OpenIdentity(const wchar_t *path)
+{
+    return CreateFileW(path, FILE_READ_ATTRIBUTES,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING,
+                       0, NULL);
+}
+
+int IsSameFile(HANDLE first, HANDLE second)
+{
+    BY_HANDLE_FILE_INFORMATION a, b;
+    return first != INVALID_HANDLE_VALUE && second != INVALID_HANDLE_VALUE &&
+           GetFileInformationByHandle(first, &a) && GetFileInformationByHandle(second, &b) &&
+           a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+}

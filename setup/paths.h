@@ -6,6 +6,8 @@
 #ifndef QUORVANE_SETUP_PATHS_H
 #define QUORVANE_SETUP_PATHS_H
 
+#include <windows.h>
+
 #include <stddef.h>
 
 /* adds the trailing backslash to InstallPath unless it has one; 0 when
@@ -30,5 +32,12 @@ int FileIsThere(const char *path);
 /* 1 when path is an existing folder ending in its backslash: the only
    thing opened in the shell after a completed run */
 int IsFolderToOpen(const char *path);
+/* the file at path opened for its identity alone, shared with everyone;
+   INVALID_HANDLE_VALUE when it cannot be opened */
+HANDLE OpenIdentity(const wchar_t *path);
+/* 1 when the two open files are one file, whatever the spellings of
+   their paths (a short name, another drive letter, "\\?\", a second
+   name): the same volume and file index */
+int IsSameFile(HANDLE first, HANDLE second);
 
 #endif

@@ -50,48 +50,32 @@ void ReleaseSetupMutexes(void)
     }
 }
 
-/* the identity of the file at a wide path; 0 when it cannot be opened */
-static int ReadIdentity(const wchar_t *path, BY_HANDLE_FILE_INFORMATION *info)
-{
-    HANDLE file = CreateFileW(path, FILE_READ_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
-                              OPEN_EXISTING, 0, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return 0;
-    int ok = GetFileInformationByHandle(file, info) ? 1 : 0;
-    CloseHandle(file);
-    return ok;
-}
-
-/* the identity of the install folder's program name */
-static int ReadProgramIdentity(const char *name, BY_HANDLE_FILE_INFORMATION *info)
+/* the install folder's program name opened for its identity */
+static HANDLE OpenProgram(const char *name)
 {
     char file[MAX_PATH];
     wchar_t path[MAX_PATH];
     return ComposeInstallFile(file, sizeof(file), name) &&
-           MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, file, -1, path, MAX_PATH) != 0 &&
-           ReadIdentity(path, info);
-}
-
-static int IsSameIdentity(const BY_HANDLE_FILE_INFORMATION *a, const BY_HANDLE_FILE_INFORMATION *b)
-{
-    return a->dwVolumeSerialNumber == b->dwVolumeSerialNumber &&
-           a->nFileIndexHigh == b->nFileIndexHigh && a->nFileIndexLow == b->nFileIndexLow;
+                   MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, file, -1, path, MAX_PATH) != 0
+               ? OpenIdentity(path)
+               : INVALID_HANDLE_VALUE;
 }
 
 /* 1 when the process runs one of the count program files */
-static int RunsProgram(DWORD pid, const BY_HANDLE_FILE_INFORMATION *programs, int count)
+static int RunsProgram(DWORD pid, const HANDLE *programs, int count)
 {
     wchar_t image[MAX_PATH + 1];
     DWORD size = MAX_PATH + 1;
-    BY_HANDLE_FILE_INFORMATION info;
     HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
     if (process == NULL)
         return 0;
     int runs = 0;
-    if (QueryFullProcessImageNameW(process, 0, image, &size) && ReadIdentity(image, &info)) {
+    if (QueryFullProcessImageNameW(process, 0, image, &size)) {
+        HANDLE file = OpenIdentity(image);
         for (int i = 0; i < count && !runs; i++)
-            runs = IsSameIdentity(&info, &programs[i]);
+            runs = IsSameFile(file, programs[i]);
+        if (file != INVALID_HANDLE_VALUE)
+            CloseHandle(file);
     }
     CloseHandle(process);
     return runs;
@@ -105,21 +89,26 @@ int ProductIsRunning(void)
         return 1;
     }
     /* a program file that is not there runs nowhere */
-    BY_HANDLE_FILE_INFORMATION programs[2];
+    static const char *const kPrograms[] = {QV_MAIN_EXE, QV_HELPER_EXE};
+    HANDLE programs[2];
     int count = 0;
-    count += ReadProgramIdentity(QV_MAIN_EXE, &programs[count]);
-    count += ReadProgramIdentity(QV_HELPER_EXE, &programs[count]);
-    if (count == 0)
-        return 0;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE)
-        return 0;
-    PROCESSENTRY32W entry;
-    entry.dwSize = sizeof(entry);
+    for (const char *name : kPrograms) {
+        HANDLE file = OpenProgram(name);
+        if (file != INVALID_HANDLE_VALUE)
+            programs[count++] = file;
+    }
     int found = 0;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more && !found;
-         more = Process32NextW(snapshot, &entry))
-        found = RunsProgram(entry.th32ProcessID, programs, count);
-    CloseHandle(snapshot);
+    HANDLE snapshot = count > 0 ? CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0)
+                                : INVALID_HANDLE_VALUE;
+    if (snapshot != INVALID_HANDLE_VALUE) {
+        PROCESSENTRY32W entry;
+        entry.dwSize = sizeof(entry);
+        for (BOOL more = Process32FirstW(snapshot, &entry); more && !found;
+             more = Process32NextW(snapshot, &entry))
+            found = RunsProgram(entry.th32ProcessID, programs, count);
+        CloseHandle(snapshot);
+    }
+    while (count > 0)
+        CloseHandle(programs[--count]);
     return found;
 }
