@@ -45,16 +45,14 @@ int RunningBox(HWND owner)
 
 static const struct EndRow {
     signed char interactive;
+    char fatalBox;
     short silent;
     const char *meaning;
 } kEnds[] = {
-    {ExitDone, SilentDone, "正常に終了しました"},
-    {ExitBusy, SilentBusy, "Quorvane などが実行中のため、何も変更していません"},
-    {ExitFailed, SilentFailed, "エラーのため完了できませんでした"},
-    {ExitFailed, SilentNotUnderstood, "コマンド ラインを解釈できないため、何もしていません"},
-    {ExitDone, SilentNewer, "より新しいバージョンがあるため、何も変更していません"},
-    {ExitFailed, SilentFailed, "セットアップ先フォルダを使えません"},
-    {ExitFailed, SilentFailed, "エラーのため完了できませんでした"},
+#define RUN_END_ROW(name, interactive, silent, fatalBox, meaning) \
+    {interactive, fatalBox, silent, meaning},
+    RUN_ENDS(RUN_END_ROW)
+#undef RUN_END_ROW
 };
 
 int ExitCodeOf(int end)
@@ -64,7 +62,7 @@ int ExitCodeOf(int end)
 
 int EndRun(int end)
 {
-    if (end == RunFatal)
+    if (kEnds[end].fatalBox)
         SetupBox(NULL, SETUP_FATAL_TEXT, MB_ICONERROR);
     int code = ExitCodeOf(end);
     LogLine(LOG_END "%d (%s)", code, kEnds[end].meaning);
@@ -75,9 +73,4 @@ void ExitRun(int end)
 {
     /* through the runtime's own exit, as a return from WinMain would */
     exit(EndRun(end));
-}
-
-void FatalSetupError(void)
-{
-    ExitRun(RunFatal);
 }

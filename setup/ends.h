@@ -11,18 +11,6 @@
 
 #include <windows.h>
 
-/* how a run, or a sequence of it, ends */
-enum RunEnd {
-    RunDone = 0,          /* done, cancelled, or nothing to do */
-    RunBusy = 1,          /* the product or another Setup runs, or a file is in use */
-    RunFailed = 2,        /* a failure whose own box was shown */
-    RunNotUnderstood = 3, /* the command line of /S is not understood */
-    RunNewer = 4,         /* a newer version is installed: nothing changed */
-    RunRefused = 5,       /* the install folder is refused: the wizard keeps its
-                             folder page, a silent run fails */
-    RunFatal = 6          /* any other failure: the fatal box, then as RunFailed */
-};
-
 /* the exit codes of an interactive run, as Setup always had them */
 enum InteractiveExitCode { ExitDone = 0, ExitBusy = 1, ExitFailed = -1 };
 
@@ -32,8 +20,40 @@ enum SilentExitCode {
     SilentBusy = 1618,          /* another installation is in progress */
     SilentFailed = 1603,        /* fatal error during installation */
     SilentNewer = 1638,         /* another version of the product is installed */
-    SilentNotUnderstood = 1639  /* invalid command line */
+    SilentNotUnderstood = 1639, /* invalid command line */
+    SilentLogFailed = 1622,     /* the log file cannot be written */
+    SilentRestart = 3010        /* done; a restart completes it */
 };
+
+/* how a run, or a sequence of it, ends: its exit code in an interactive
+   run and in a silent run, whether the fatal box comes first, and what
+   the log says it means */
+#define RUN_ENDS(END)                                                                      \
+    /* done, cancelled, or nothing to do */                                                \
+    END(RunDone, ExitDone, SilentDone, 0, "正常に終了しました")                            \
+    /* the product or another Setup runs, or a file is in use */                           \
+    END(RunBusy, ExitBusy, SilentBusy, 0, "Quorvane などが実行中のため、何も変更していません") \
+    /* a failure whose own box was shown */                                                \
+    END(RunFailed, ExitFailed, SilentFailed, 0, "エラーのため完了できませんでした")          \
+    /* the command line of /S is not understood */                                         \
+    END(RunNotUnderstood, ExitFailed, SilentNotUnderstood, 0,                               \
+        "コマンド ラインを解釈できないため、何もしていません")                              \
+    /* a newer version is installed: nothing changed */                                    \
+    END(RunNewer, ExitDone, SilentNewer, 0, "より新しいバージョンがあるため、何も変更していません") \
+    /* the install folder is refused: the wizard keeps its folder page, a                   \
+       silent run fails */                                                                 \
+    END(RunRefused, ExitFailed, SilentFailed, 0, "セットアップ先フォルダを使えません")       \
+    /* any other failure */                                                                \
+    END(RunFatal, ExitFailed, SilentFailed, 1, "エラーのため完了できませんでした")           \
+    /* the log asked for cannot be written: nothing is done */                              \
+    END(RunLogFailed, ExitFailed, SilentLogFailed, 1,                                       \
+        "ログ ファイルに書き込めないため、何もしていません")                                 \
+    /* done, with a file in use replaced or deleted at the next restart */                 \
+    END(RunRestart, ExitDone, SilentRestart, 0, "完了しました。再起動すると使用中のファイルが置き換わります")
+
+#define RUN_END_NAME(name, interactive, silent, fatalBox, meaning) name,
+enum RunEnd { RUN_ENDS(RUN_END_NAME) };
+#undef RUN_END_NAME
 
 /* a box with the standard caption, also logged; the button the user
    chose. A silent run only logs it and answers by its rule: Yes to a
@@ -44,12 +64,10 @@ int SetupPathBox(HWND owner, const char *before, const char *path, const char *a
 /* the box that the product or another Setup runs; RunBusy */
 int RunningBox(HWND owner);
 int ExitCodeOf(int end);
-/* the end of the run in the log (RunFatal after its box), with the
-   code's meaning; returns the exit code */
+/* the end of the run in the log (after the fatal box where its row
+   says), with the code's meaning; returns the exit code */
 int EndRun(int end);
 /* the same, then the process ends with the exit code */
 __attribute__((noreturn)) void ExitRun(int end);
-/* the fatal box, then the end of the run as failed */
-__attribute__((noreturn)) void FatalSetupError(void);
 
 #endif

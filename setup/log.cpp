@@ -2,63 +2,84 @@
  * The log of a run (/LOG=<file>): plain code page 932 text with CR LF,
  * appended a line at a time, so that a run that ends anywhere has logged
  * everything up to there. Deployment tools keep it beside the exit code.
- * Without /LOG=, or with a file that is not a plain file of its own in
- * folders that are no links, nothing is written.
+ * Without /LOG=, nothing is written; a /LOG= file that is not a plain
+ * file of its own ends the run before anything changes.
  */
 #include "log.h"
 
 #include <stdarg.h>
 #include <stdio.h>
 
-#include "../common/text.h"
+#include <aclapi.h>
+
+#include "security.h"
 #include "texts.h"
+#include "../common/text.h"
 
 /* the open log, or NULL: zero-initialised, so that Setup carries no
    initialised data */
 static HANDLE LogFile;
 
-int HasNoLinkedFolder(const char *path)
+/* 1 when final, the path Windows gives for an open file (\\?\C:\x, or
+   \\?\UNC\server\share\x for \\server\share\x), names asked */
+static int SameName(const wchar_t *asked, const wchar_t *final)
 {
-    char prefix[MAX_PATH];
-    /* a relative path's folders are those of the current directory */
-    DWORD n = GetFullPathNameA(path, sizeof(prefix), prefix, NULL);
-    if (n == 0 || n >= sizeof(prefix))
-        return 0;
-    /* every folder above the file below its root, asked for without its
-       backslash, which would lead through a link to what it names:
-       C:\logs, C:\logs\runs */
-    const char *first = FindBackslash(prefix);
-    for (char *p = first != NULL ? (char *)FindBackslash(first + 1) : NULL; p != NULL;
-         p = (char *)FindBackslash(p + 1)) {
-        *p = '\0';
-        DWORD attributes = GetFileAttributesA(prefix);
-        *p = '\\';
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-            return 0;
-    }
-    return 1;
+    if (wcsncmp(final, L"\\\\?\\UNC\\", 8) == 0)
+        return asked[0] == '\\' && lstrcmpiW(asked + 1, final + 7) == 0;
+    return wcsncmp(final, L"\\\\?\\", 4) == 0 && lstrcmpiW(asked, final + 4) == 0;
+}
+
+/* 1 when the open file is a plain file of its own, reached by the path
+   asked for: no folder on the way was a link (its final path is that
+   path, with long names), the file is no link itself, it has no second
+   name, and no one but SYSTEM, Administrators or this account owns it,
+   who could let someone else read it or put another in its place */
+static int IsLogOfItsOwn(HANDLE file, const char *path)
+{
+    wchar_t wide[MAX_PATH], asked[MAX_PATH], final[MAX_PATH + 8];
+    BY_HANDLE_FILE_INFORMATION info;
+    PSECURITY_DESCRIPTOR security = NULL;
+    DWORD n = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path, -1, wide, MAX_PATH);
+    int own = n != 0 && GetFullPathNameW(wide, MAX_PATH, asked, NULL) - 1u < MAX_PATH - 1u &&
+              GetLongPathNameW(asked, asked, MAX_PATH) - 1u < MAX_PATH - 1u &&
+              GetFinalPathNameByHandleW(file, final, MAX_PATH + 8, 0) - 1u < MAX_PATH + 7u &&
+              SameName(asked, final) && GetFileInformationByHandle(file, &info) &&
+              (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) ==
+                  0 &&
+              info.nNumberOfLinks == 1 &&
+              GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, NULL, NULL, NULL,
+                              NULL, &security) == ERROR_SUCCESS &&
+              RunningAccount() != NULL && IsOwnedSafely(security, RunningAccount());
+    LocalFree(security);
+    return own;
 }
 
 int OpenSetupLog(const char *path)
 {
-    /* a folder on the way that is a link would take the lines anywhere
-       else, as a link in place of the file would */
-    if (!HasNoLinkedFolder(path))
-        return 0;
-    /* appended to, never replaced: one file may hold many runs. Only a
-       plain file of its own: a link would have Setup, as administrator,
-       write its lines (which carry folders the user chose) into whatever
-       file the link names, a batch file among them. Read while it is
-       written, but written by this run alone */
-    HANDLE file = CreateFileA(path, FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, NULL,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
-                              NULL);
-    BY_HANDLE_FILE_INFORMATION info;
+    /* appended to, never replaced: one file may hold many runs. Read
+       while it is written, but written by this run alone; shared for
+       deletion only so that a refused one can go again. Setup runs as
+       administrator and its lines carry folders the user chose: a link
+       would have it write them into whatever file the link names, a
+       batch file among them */
+    HANDLE file = CreateFileA(path, FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | READ_CONTROL,
+                              FILE_SHARE_READ | FILE_SHARE_DELETE, NULL, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, NULL);
     if (file == INVALID_HANDLE_VALUE)
         return 0;
-    if (!GetFileInformationByHandle(file, &info) ||
-        (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0 ||
-        info.nNumberOfLinks != 1) {
+    int created = GetLastError() != ERROR_ALREADY_EXISTS;
+    if (!IsLogOfItsOwn(file, path)) {
+        /* a file this open made, through a link, goes again: the same
+           file, whatever its name says now */
+        FILE_DISPOSITION_INFO gone = {TRUE};
+        HANDLE again = created ? ReOpenFile(file, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE |
+                                                              FILE_SHARE_DELETE,
+                                            FILE_FLAG_OPEN_REPARSE_POINT)
+                               : INVALID_HANDLE_VALUE;
+        if (again != INVALID_HANDLE_VALUE) {
+            SetFileInformationByHandle(again, FileDispositionInfo, &gone, sizeof(gone));
+            CloseHandle(again);
+        }
         CloseHandle(file);
         return 0;
     }

@@ -7,12 +7,10 @@
 
 #include <windows.h>
 
-/* opens path for appending; 0 when it cannot be opened or is no plain
-   file of its own in folders that are no links (nothing is logged then) */
+/* opens path for appending, then checks what was opened: a plain file of
+   its own (see log.cpp); 0 when it cannot be opened or is refused, and
+   nothing is logged then */
 int OpenSetupLog(const char *path);
-/* 1 when no folder on path, from its root down, is a link (a reparse
-   point); folders that do not exist are no links */
-int HasNoLinkedFolder(const char *path);
 /* one line, the time before it */
 void LogLine(const char *format, ...);
 /* "failed: what path (error N)" with the given Windows error code, or

@@ -7,8 +7,8 @@
  * quit message. A silent run makes no window at all.
  */
 #include "ends.h"
+#include "image.h"
 #include "log.h"
-#include "mode.h"
 #include "opening.h"
 #include "running.h"
 #include "security.h"
@@ -23,9 +23,11 @@ static LRESULT OnCreate(HWND hwnd)
 {
     HINSTANCE instance = (HINSTANCE)GetWindowLongA(hwnd, GWL_HINSTANCE);
 
-    DecideSetupMode();
+    if (DecideRun(0) != RunDone)
+        ExitRun(RunFailed);
+    /* the notice alone: the wizard does not open */
     if (SetupMode == NewerInstalled) {
-        SetupBox(hwnd, SETUP_NEWER_TEXT, MB_ICONINFORMATION);
+        RunAction(hwnd, 0, NULL);
         DestroyWindow(hwnd);
         return 0;
     }
@@ -66,6 +68,9 @@ static LRESULT CALLBACK SetupWndProc(HWND hwnd, UINT message, WPARAM wParam,
  */
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 {
+    /* first, before anyone can rename the program file that runs and put
+       another in its place: the one installed as Setup.exe */
+    HoldOwnImage();
     RestrictDllSearchPath();
     /* Setup shows its own boxes; Windows' own ("no disk" for a folder on
        an empty drive) would keep a silent run waiting for ever */
@@ -80,8 +85,10 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
         return 0;
     }
     SystemAccount = RunsAsLocalSystem();
-    if (switches.log[0] != '\0')
-        OpenSetupLog(switches.log);
+    /* an administrator who asked for a log gets one, or a run that did
+       nothing */
+    if (switches.hasLog && !OpenSetupLog(switches.log))
+        return EndRun(RunLogFailed);
     LogLine(LOG_START "%s、コマンド ライン %s", QV_VERSION_TEXT, line);
     if (switches.help) {
         ShowUsage();

@@ -1,7 +1,10 @@
 /*
  * The setup media (see media.h). The folder comes from the program's
  * wide path: the ANSI one would hold a look-alike for a character code
- * page 932 cannot hold (C:\m¥x\ would be C:\m\x\, another folder).
+ * page 932 cannot hold (C:\m¥x\ would be C:\m\x\, another folder). A
+ * file is read once, for its copy: a second read, for a hash taken
+ * before, could return other bytes from a share whose server someone
+ * else controls.
  */
 #include "media.h"
 
@@ -9,50 +12,72 @@
 #include <string.h>
 
 #include "files.h"
+#include "image.h"
 #include "log.h"
 #include "paths.h"
 #include "texts.h"
 #include "../common/ansi.h"
 #include "../common/text.h"
 
+/* where a row's expected hash comes from */
+enum { DigestUnknown = 0, DigestRead = 1, DigestListed = 2 };
+
 /* Process-wide state of the media, written by OpenMedia and read here: */
-/* each row's media file, open and denying writes, or INVALID_HANDLE_VALUE */
+/* each row's media file, open and denying writes, or INVALID_HANDLE_VALUE
+   (Setup.exe, whose bytes image.cpp holds) */
 static HANDLE MediaFile[kProductFileCount];
-static BYTE MediaDigest[kProductFileCount][32];
+static char MediaPath[kProductFileCount][MAX_PATH];
 static DWORD MediaSize[kProductFileCount];
-/* 1 where MediaDigest holds the file's hash: Setup.exe, which no list
-   names, is hashed only when a repair compares it */
-static char MediaHashed[kProductFileCount];
+/* what each row must hash to, and where that comes from */
+static BYTE MediaDigest[kProductFileCount][MEDIA_HASH_SIZE];
+static char MediaDigestFrom[kProductFileCount];
+/* the folder Setup.exe runs from, ending in its backslash */
+static char MediaFolder[MAX_PATH];
 static int MediaOpen;
 /* the hashing provider, acquired at the first hash and kept */
 static HCRYPTPROV Provider;
 /* one buffer for every read */
 static BYTE Chunk[32768];
 
-/* file from its start to its end, hashed into digest or copied into to;
-   its size in *size */
+static int IsOwnRow(size_t row)
+{
+    return lstrcmpiA(kProductFiles[row].name, QV_SETUP_EXE) == 0;
+}
+
+static int BeginHash(HCRYPTHASH *hash)
+{
+    *hash = 0;
+    return (Provider != 0 ||
+            CryptAcquireContextA(&Provider, NULL, NULL, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) &&
+           CryptCreateHash(Provider, CALG_SHA_256, 0, 0, hash);
+}
+
+/* the hash's value into digest, and the hash released */
+static int EndHash(HCRYPTHASH hash, int ok, BYTE *digest)
+{
+    DWORD length = MEDIA_HASH_SIZE;
+    if (hash == 0)
+        return 0;
+    ok = ok && CryptGetHashParam(hash, HP_HASHVAL, digest, &length, 0) &&
+         length == MEDIA_HASH_SIZE;
+    CryptDestroyHash(hash);
+    return ok;
+}
+
+/* file from its start to its end hashed into digest and, with to,
+   copied into it as it is read; its size in *size */
 static int ReadWhole(HANDLE file, BYTE *digest, HANDLE to, DWORD *size)
 {
-    HCRYPTHASH hash = 0;
-    DWORD read = 0, length = 32;
-    int ok = SetFilePointer(file, 0, NULL, FILE_BEGIN) == 0;
+    HCRYPTHASH hash;
+    DWORD read = 0, written = 0;
+    int ok = SetFilePointer(file, 0, NULL, FILE_BEGIN) == 0 && BeginHash(&hash);
     *size = 0;
-    if (digest != NULL)
-        ok = ok &&
-             (Provider != 0 ||
-              CryptAcquireContextA(&Provider, NULL, NULL, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) &&
-             CryptCreateHash(Provider, CALG_SHA_256, 0, 0, &hash);
     while (ok && (ok = ReadFile(file, Chunk, sizeof(Chunk), &read, NULL)) && read > 0) {
-        ok = digest != NULL ? CryptHashData(hash, Chunk, read, 0)
-                            : WriteFile(to, Chunk, read, &length, NULL) && length == read;
+        ok = CryptHashData(hash, Chunk, read, 0) &&
+             (to == NULL || (WriteFile(to, Chunk, read, &written, NULL) && written == read));
         *size += read;
     }
-    if (hash != 0) {
-        length = 32;
-        ok = ok && CryptGetHashParam(hash, HP_HASHVAL, digest, &length, 0) && length == 32;
-        CryptDestroyHash(hash);
-    }
-    return ok;
+    return EndHash(hash, ok, digest);
 }
 
 int HashFile(HANDLE file, BYTE *digest, DWORD *size)
@@ -62,9 +87,9 @@ int HashFile(HANDLE file, BYTE *digest, DWORD *size)
 
 /* an entry of the list (medialist.h) */
 struct MediaListEntry {
-    char name[16];
+    char name[MEDIA_LIST_NAME_SIZE];
     DWORD size;
-    BYTE digest[32];
+    BYTE digest[MEDIA_HASH_SIZE];
 };
 static_assert(sizeof(MediaListEntry) == MEDIA_LIST_ENTRY, "the list's layout (medialist.h)");
 
@@ -89,61 +114,69 @@ static const MediaListEntry *MediaList(DWORD *count)
     return (const MediaListEntry *)(MediaListCopy + MEDIA_LIST_HEADER);
 }
 
+/* row's file checked against the list: its entry, of its name, has its
+   size, and gives the hash its copy must have */
+static int IsListed(size_t row, const MediaListEntry *list, DWORD count)
+{
+    char name[MEDIA_LIST_NAME_SIZE];
+    memset(name, 0, sizeof(name));
+    CopyText(name, sizeof(name), kProductFiles[row].mediaName);
+    for (DWORD at = 0; at < count; at++) {
+        if (memcmp(list[at].name, name, sizeof(name)) == 0 && list[at].size == MediaSize[row]) {
+            memcpy(MediaDigest[row], list[at].digest, MEDIA_HASH_SIZE);
+            MediaDigestFrom[row] = DigestListed;
+            return 1;
+        }
+    }
+    return 0;
+}
+
 int OpenMedia(char *problem, size_t size)
 {
     wchar_t module[MAX_PATH];
-    char self[MAX_PATH], folder[MAX_PATH];
+    char self[MAX_PATH];
     DWORD count = 0;
     const MediaListEntry *list = MediaList(&count);
 
     CloseMedia();
     DWORD n = GetModuleFileNameW(NULL, module, MAX_PATH);
     if (n == 0 || n >= MAX_PATH || !WideToAnsi(module, self, sizeof(self)) ||
-        !SplitModuleFolder(self, folder, sizeof(folder))) {
+        !SplitModuleFolder(self, MediaFolder, sizeof(MediaFolder))) {
         CopyText(problem, size, self);
         return MediaUnnamed;
     }
     MediaOpen = 1;
     for (size_t i = 0; i < kProductFileCount; i++) {
         const char *name = kProductFiles[i].mediaName;
-        char path[MAX_PATH];
-        BY_HANDLE_FILE_INFORMATION info;
+        char *path = MediaPath[i];
+        DWORD high = 0;
         if (name == NULL)
             continue;
-        /* Setup.exe is the running program, which its signature covers;
-           the others are opened denying writes and hashed */
-        int running = lstrcmpiA(name, QV_SETUP_EXE) == 0;
-        CopyText(path, sizeof(path), self);
-        MediaHashed[i] = !running;
-        MediaFile[i] =
-            running ? CreateFileW(module, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL)
-            : JoinText(path, sizeof(path), folder, name)
-                ? CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL)
-                : INVALID_HANDLE_VALUE;
-        CopyText(problem, size, path);
-        if (MediaFile[i] == INVALID_HANDLE_VALUE ||
-            (running ? !GetFileInformationByHandle(MediaFile[i], &info) ||
-                           (MediaSize[i] = info.nFileSizeLow, info.nFileSizeHigh != 0)
-                     : !HashFile(MediaFile[i], MediaDigest[i], &MediaSize[i]))) {
-            LogFailure("読み込み", path);
-            return MediaMissing;
+        int own = IsOwnRow(i), result = MediaReady;
+        if (!(own ? CopyText(path, MAX_PATH, self) : JoinText(path, MAX_PATH, MediaFolder, name))) {
+            result = MediaMissing;
+        } else if (own) {
+            /* the running program, proven when Setup started */
+            if (OwnImageBytes(&MediaSize[i]) == NULL)
+                result = MediaChanged;
+        } else {
+            MediaFile[i] =
+                CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+            if (MediaFile[i] == INVALID_HANDLE_VALUE ||
+                (MediaSize[i] = GetFileSize(MediaFile[i], &high)) == INVALID_FILE_SIZE ||
+                high != 0) {
+                LogFailure("読み込み", path);
+                result = MediaMissing;
+            } else if (list != NULL && !IsListed(i, list, count)) {
+                result = MediaChanged;
+            }
         }
-        if (list == NULL || running)
-            continue;
-        /* the entry this very file would have */
-        MediaListEntry mine;
-        memset(&mine, 0, sizeof(mine));
-        CopyText(mine.name, sizeof(mine.name), name);
-        mine.size = MediaSize[i];
-        memcpy(mine.digest, MediaDigest[i], sizeof(mine.digest));
-        DWORD at = 0;
-        while (at < count && memcmp(&list[at], &mine, sizeof(mine)) != 0)
-            at++;
-        if (at == count) {
+        if (result == MediaChanged)
             LogLine(LOG_FAILED LOG_MEDIA_VERIFIED "%s", path);
-            return MediaChanged;
+        if (result != MediaReady) {
+            CopyText(problem, size, path);
+            return result;
         }
-        LogLine(LOG_MEDIA_VERIFIED "%s", path);
     }
     if (list == NULL)
         LogLine(LOG_MEDIA_NOT_VERIFIED);
@@ -153,25 +186,72 @@ int OpenMedia(char *problem, size_t size)
 
 void CloseMedia(void)
 {
-    for (size_t i = 0; MediaOpen && i < kProductFileCount; i++) {
-        if (MediaFile[i] != INVALID_HANDLE_VALUE && MediaFile[i] != NULL)
+    for (size_t i = 0; i < kProductFileCount; i++) {
+        if (MediaOpen && MediaFile[i] != INVALID_HANDLE_VALUE && MediaFile[i] != NULL)
             CloseHandle(MediaFile[i]);
-    }
-    for (size_t i = 0; i < kProductFileCount; i++)
         MediaFile[i] = INVALID_HANDLE_VALUE;
+        MediaDigestFrom[i] = DigestUnknown;
+    }
     MediaOpen = 0;
+}
+
+const char *MediaFilePath(size_t row)
+{
+    return MediaPath[row];
 }
 
 int CopyMediaFile(size_t row, HANDLE to)
 {
-    DWORD size = 0;
+    BYTE digest[MEDIA_HASH_SIZE];
+    DWORD size = 0, written = 0;
+    const BYTE *own = IsOwnRow(row) ? OwnImageBytes(&size) : NULL;
     /* the copy is whole on the disk before the journal says it is there */
-    return ReadWhole(MediaFile[row], NULL, to, &size) && size == MediaSize[row] &&
-           FlushFileBuffers(to);
+    if (own != NULL)
+        return WriteFile(to, own, size, &written, NULL) && written == size && FlushFileBuffers(to)
+                   ? MediaReady
+                   : MediaMissing;
+    if (!ReadWhole(MediaFile[row], digest, to, &size) || !FlushFileBuffers(to))
+        return MediaMissing;
+    /* what was copied is what was read: a file changed since it was
+       listed, or since a repair compared it, installs nothing */
+    if (size != MediaSize[row] ||
+        (MediaDigestFrom[row] != DigestUnknown &&
+         memcmp(digest, MediaDigest[row], MEDIA_HASH_SIZE) != 0)) {
+        LogLine(LOG_FAILED LOG_MEDIA_VERIFIED "%s", MediaPath[row]);
+        return MediaChanged;
+    }
+    if (MediaDigestFrom[row] == DigestListed)
+        LogLine(LOG_MEDIA_VERIFIED "%s", MediaPath[row]);
+    return MediaReady;
 }
 
-/* 1 when file is the file at path */
-static int IsFileAt(HANDLE file, const char *path)
+int MatchesMediaFile(size_t row, const char *path)
+{
+    BYTE digest[MEDIA_HASH_SIZE];
+    DWORD size = 0;
+    HCRYPTHASH hash;
+    /* what the media file must be: the list's, or this read's, which the
+       copy then holds it to */
+    if (MediaDigestFrom[row] == DigestUnknown) {
+        const BYTE *own = IsOwnRow(row) ? OwnImageBytes(&size) : NULL;
+        if (own != NULL ? BeginHash(&hash) &&
+                              EndHash(hash, CryptHashData(hash, own, size, 0), MediaDigest[row])
+                        : HashFile(MediaFile[row], MediaDigest[row], &size) &&
+                              size == MediaSize[row])
+            MediaDigestFrom[row] = DigestRead;
+        else
+            return 0;
+    }
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    int same = file != INVALID_HANDLE_VALUE && HashFile(file, digest, &size) &&
+               size == MediaSize[row] && memcmp(digest, MediaDigest[row], MEDIA_HASH_SIZE) == 0;
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    return same;
+}
+
+/* 1 when the open file or folder is the one at path */
+static int IsAt(HANDLE file, const char *path)
 {
     wchar_t wide[MAX_PATH];
     HANDLE other = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path, -1, wide, MAX_PATH)
@@ -183,36 +263,12 @@ static int IsFileAt(HANDLE file, const char *path)
     return same;
 }
 
-int IsMediaFileItself(size_t row, const char *target)
-{
-    return IsFileAt(MediaFile[row], target);
-}
-
-int MatchesMediaFile(size_t row, const char *path)
-{
-    BYTE digest[32];
-    DWORD size = 0;
-    if (!MediaHashed[row] && HashFile(MediaFile[row], MediaDigest[row], &size))
-        MediaHashed[row] = size == MediaSize[row];
-    if (!MediaHashed[row])
-        return 0;
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-    int same = file != INVALID_HANDLE_VALUE && HashFile(file, digest, &size) &&
-               size == MediaSize[row] && memcmp(digest, MediaDigest[row], 32) == 0;
-    if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file);
-    return same;
-}
-
 int IsRunningImage(const char *path)
 {
-    wchar_t module[MAX_PATH];
-    DWORD n = GetModuleFileNameW(NULL, module, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH)
-        return 0;
-    HANDLE self = OpenIdentity(module);
-    int same = IsFileAt(self, path);
-    if (self != INVALID_HANDLE_VALUE)
-        CloseHandle(self);
-    return same;
+    return IsAt(OwnImageFile(), path);
+}
+
+int IsMediaFolder(HANDLE folder)
+{
+    return MediaFolder[0] != '\0' && IsAt(folder, MediaFolder);
 }

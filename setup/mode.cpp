@@ -9,7 +9,6 @@
  */
 #include "mode.h"
 
-#include "ends.h"
 #include "folder.h"
 #include "log.h"
 #include "media.h"
@@ -30,19 +29,26 @@ static int CommandRuns(const char *command, const char *program)
             JoinText(quoted, sizeof(quoted), quoted, "\"") && lstrcmpiA(command, quoted) == 0);
 }
 
-int UserRecordIsTheMachines(const char *folder)
+/* 1 when this account's record names folder (ending in its backslash)
+   as an installation of this machine: a folder that passes the folder
+   rule whose Setup.exe the uninstall entry runs. For an uninstall alone
+   it may be the running Setup instead (how a user starts the installed
+   Setup): any program of the user may write the record and start Setup
+   from a folder of its choice, and an update or repair would then write
+   there */
+static int UserRecordIsTheMachines(const char *folder, int removing)
 {
     char unsafe[MAX_PATH], program[MAX_PATH], command[MAX_PATH + 2];
     if (!FindUnsafeFolder(folder, unsafe, sizeof(unsafe)) &&
         JoinText(program, sizeof(program), folder, QV_SETUP_EXE) &&
         ((ReadUninstallCommand(command, sizeof(command)) && CommandRuns(command, program)) ||
-         IsRunningImage(program)))
+         (removing && IsRunningImage(program))))
         return 1;
     LogLine(LOG_USER_RECORD_IGNORED "%s", folder);
     return 0;
 }
 
-void DecideSetupMode(void)
+int DecideSetupMode(int uninstalling)
 {
     LONG recorded = 0;
     const char *rootName = "HKEY_LOCAL_MACHINE";
@@ -54,8 +60,10 @@ void DecideSetupMode(void)
                                        sizeof(InstallPath));
         /* a newer version or an unreadable record only refuses, which
            changes nothing; anything else must be the machine's */
+        /* this version again is an uninstall, but for a silent repair */
+        int removing = uninstalling || (recorded == kSetupVersion && !SilentRun);
         if (state == RecordRead && recorded <= kSetupVersion &&
-            (!AddInstallPathBackslash() || !UserRecordIsTheMachines(InstallPath))) {
+            (!AddInstallPathBackslash() || !UserRecordIsTheMachines(InstallPath, removing))) {
             state = RecordMissing;
             InstallPath[0] = '\0';
         }
@@ -63,12 +71,11 @@ void DecideSetupMode(void)
     if (state == RecordMissing) {
         SetupMode = Install;
         LogLine(LOG_NO_RECORD);
-        return;
+        return 1;
     }
     if (state == RecordUnreadable) {
         LogLine(LOG_RECORD "%s を読み込めません", rootName);
-        SetupBox(NULL, SETUP_REGISTRY_READ_TEXT, MB_ICONERROR);
-        ExitRun(RunFailed);
+        return 0;
     }
     if (recorded < kSetupVersion)
         SetupMode = Update;
@@ -81,4 +88,5 @@ void DecideSetupMode(void)
        product's files, composes no path below it: the update ends in the
        fatal box before its first copy and the uninstall deletes no file */
     AddInstallPathBackslash();
+    return 1;
 }

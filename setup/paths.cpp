@@ -76,7 +76,7 @@ HANDLE OpenIdentity(const wchar_t *path)
 {
     return CreateFileW(path, FILE_READ_ATTRIBUTES,
                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING,
-                       0, NULL);
+                       FILE_FLAG_BACKUP_SEMANTICS, NULL);
 }
 
 int IsSameFile(HANDLE first, HANDLE second)

@@ -32,8 +32,8 @@ int FileIsThere(const char *path);
 /* 1 when path is an existing folder ending in its backslash: the only
    thing opened in the shell after a completed run */
 int IsFolderToOpen(const char *path);
-/* the file at path opened for its identity alone, shared with everyone;
-   INVALID_HANDLE_VALUE when it cannot be opened */
+/* the file or folder at path opened for its identity alone, shared with
+   everyone; INVALID_HANDLE_VALUE when it cannot be opened */
 HANDLE OpenIdentity(const wchar_t *path);
 /* 1 when the two open files are one file, whatever the spellings of
    their paths (a short name, another drive letter, "\\?\", a second

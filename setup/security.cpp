@@ -153,13 +153,19 @@ static int IsOther(PSID sid, PSID account)
            !EqualSid(sid, (PSID)&kTrustedInstaller);
 }
 
-int IsFolderSafe(PSECURITY_DESCRIPTOR descriptor, int place, PSID account)
+int IsOwnedSafely(PSECURITY_DESCRIPTOR descriptor, PSID account)
 {
     PSID owner = NULL;
+    BOOL defaulted = FALSE;
+    return GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) && owner != NULL &&
+           !IsOther(owner, account);
+}
+
+int IsFolderSafe(PSECURITY_DESCRIPTOR descriptor, int place, PSID account)
+{
     PACL dacl = NULL;
     BOOL defaulted = FALSE, present = FALSE;
-    if (!GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) || owner == NULL ||
-        IsOther(owner, account) ||
+    if (!IsOwnedSafely(descriptor, account) ||
         !GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted))
         return 0;
     /* no DACL at all lets everyone do everything */

@@ -30,6 +30,9 @@ int LetUsersWrite(const char *path);
 /* the account this process runs as, or NULL when it cannot be read */
 PSID RunningAccount(void);
 int RunsAsLocalSystem(void);
+/* 1 when the owner of this security is SYSTEM, Administrators,
+   TrustedInstaller or account: no one else may change who may change it */
+int IsOwnedSafely(PSECURITY_DESCRIPTOR descriptor, PSID account);
 /* where a folder stands to the install folder */
 enum { InstallFolderPlace = 0, FolderAbovePlace = 1, DriveRootPlace = 2 };
 /* 1 when no one but SYSTEM, Administrators, TrustedInstaller and account

@@ -15,6 +15,7 @@
 #include "folder.h"
 #include "log.h"
 #include "media.h"
+#include "mode.h"
 #include "paths.h"
 #include "record.h"
 #include "registry.h"
@@ -23,7 +24,10 @@
 #include "setup.h"
 #include "texts.h"
 #include "transaction.h"
+#include "../common/ansi.h"
 #include "../common/text.h"
+
+#include <string.h>
 
 /* what the run changed put back, then its end */
 static int Abandon(int end)
@@ -38,9 +42,20 @@ int CheckPrograms(HWND owner)
     return ProductIsRunning() ? RunningBox(owner) : RunDone;
 }
 
-static int CheckMedia(HWND owner)
+/* the box of a media file that is not the one the media were made with */
+static int MediaChangedBox(HWND owner, const char *path)
+{
+    SetupPathBox(owner, SETUP_MEDIA_CHANGED_BEFORE, path, SETUP_MEDIA_CHANGED_AFTER,
+                 MB_ICONERROR);
+    return RunFailed;
+}
+
+/* the programs of the folder, then the media */
+static int CheckProgramsAndMedia(HWND owner)
 {
     char path[MAX_PATH];
+    if (CheckPrograms(owner) != RunDone)
+        return RunBusy;
     switch (OpenMedia(path, sizeof(path))) {
     case MediaReady:
         return RunDone;
@@ -48,35 +63,72 @@ static int CheckMedia(HWND owner)
         SetupBox(owner, SETUP_MEDIA_NAME_TEXT, MB_ICONERROR);
         return RunFailed;
     case MediaChanged:
-        SetupPathBox(owner, SETUP_MEDIA_CHANGED_BEFORE, path, SETUP_MEDIA_CHANGED_AFTER,
-                     MB_ICONERROR);
-        return RunFailed;
+        return MediaChangedBox(owner, path);
     default:
         return RunFatal;
     }
 }
 
-/* the folder an update, repair or uninstall acts in: held, then checked
-   by the same rule as a new one, before anything is recovered, moved or
-   deleted there. A recorded folder that cannot take its backslash has
-   nothing below it that Setup would touch */
-static int CheckRecordedFolder(HWND owner)
+/* how the run uses its folder */
+enum FolderUse {
+    NewFolder,      /* an install: a missing folder is made after a question */
+    RecordedFolder, /* an update or repair: a missing folder is made as an
+                       install makes it */
+    RemovedFolder   /* an uninstall: a missing folder holds nothing to remove */
+};
+
+/* the box of a folder others may change; the wizard keeps its folder
+   page for a new one, and a recorded one changes nothing */
+static int UnsafeFolderBox(HWND owner, int use, const char *unsafe)
 {
-    char unsafe[MAX_PATH];
-    if (!EndsWithBackslash(InstallPath))
-        return RunDone;
-    if (!HoldInstallFolder() && IsExistingFolder(InstallPath)) {
-        LogFailure("開く", InstallPath);
-        return RunFatal;
+    UndoChanges();
+    if (use == NewFolder) {
+        SetupPathBox(owner, SETUP_UNSAFE_FOLDER_BEFORE, unsafe, SETUP_UNSAFE_FOLDER_AFTER,
+                     MB_ICONWARNING);
+        return RunRefused;
     }
-    if (!FindUnsafeFolder(InstallPath, unsafe, sizeof(unsafe)))
-        return RunDone;
-    /* the record and the entry stay, for a run after the permissions are
-       mended */
-    ReleaseInstallFolder();
     SetupPathBox(owner, SETUP_RECORDED_UNSAFE_BEFORE, unsafe, SETUP_RECORDED_UNSAFE_AFTER,
                  MB_ICONWARNING);
     return RunFailed;
+}
+
+/* the run's folder held and checked where Setup acts: every existing
+   level by the folder rule, each missing one made by Setup itself, and
+   the rule applied again once the folder is held, so that a level
+   someone else made meanwhile is checked like any existing one. No
+   install, update or repair writes into the media folder. RunDone with
+   the folder held (an uninstall's missing folder is not: nothing is
+   removed there), or the end after its box */
+static int HoldFolder(HWND owner, int use)
+{
+    char unsafe[MAX_PATH];
+    int refused = use == NewFolder ? RunRefused : RunFailed;
+    if (FindUnsafeFolder(InstallPath, unsafe, sizeof(unsafe)))
+        return UnsafeFolderBox(owner, use, unsafe);
+    if (!IsExistingFolder(InstallPath)) {
+        if (use == RemovedFolder)
+            return RunDone;
+        if (use == NewFolder &&
+            SetupBox(owner, SETUP_CREATE_QUESTION, MB_ICONQUESTION | MB_YESNO) != IDYES)
+            return RunRefused;
+        if (!CreateFolderChain(InstallPath)) {
+            UndoChanges();
+            SetupBox(owner, SETUP_CREATE_FAILED_TEXT, MB_ICONERROR);
+            return refused;
+        }
+    }
+    if (!HoldInstallFolder()) {
+        LogFailure("開く", InstallPath);
+        return Abandon(RunFatal);
+    }
+    if (FindUnsafeFolder(InstallPath, unsafe, sizeof(unsafe)))
+        return UnsafeFolderBox(owner, use, unsafe);
+    if (use != RemovedFolder && IsMediaFolder(HeldInstallFolder())) {
+        UndoChanges();
+        SetupBox(owner, SETUP_MEDIA_FOLDER_TEXT, MB_ICONWARNING);
+        return refused;
+    }
+    return RunDone;
 }
 
 /* what a killed run left in the folder, finished or undone by whether
@@ -106,31 +158,31 @@ static int WaitUntilReplaceable(HWND owner)
     return RunDone;
 }
 
-/* row's new file beside its target: a copy of the media, or empty; 0
-   when it cannot be made */
+/* row's new file beside its target: a copy of the media, or empty */
 static int MakeNewFile(size_t row, FileStep step, const char *target)
 {
     HANDLE file = CreateNewFile(row);
     if (file == INVALID_HANDLE_VALUE)
-        return 0;
-    int ok = step != CopyFromMedia || CopyMediaFile(row, file);
-    if (!ok)
+        return MediaMissing;
+    int made = step == CopyFromMedia ? CopyMediaFile(row, file) : MediaReady;
+    if (made == MediaMissing)
         LogFailure("コピー", target);
     CloseHandle(file);
     /* the data files the main program and Helper, running as the user,
        write, where nothing else in the folder is writable */
-    if (ok && kProductFiles[row].usersWrite && !LetUsersWrite(NewFilePath(row)))
+    if (made == MediaReady && kProductFiles[row].usersWrite && !LetUsersWrite(NewFilePath(row)))
         LogFailure("アクセス許可", NewFilePath(row));
-    if (ok)
+    if (made == MediaReady)
         LogLine(step == CopyFromMedia ? LOG_COPIED "%s" : LOG_CREATED "%s", target);
-    return ok;
+    return made;
 }
 
 /* the operation's new files made and the rows that take part in the
-   swap marked; how many, or -1 on a failure */
-static int PrepareRows(FileColumn operation)
+   swap marked, counted in *changed; RunDone, or RunFatal, or the box of
+   a media file that was not what it should be, after the undo */
+static int PrepareRows(HWND owner, FileColumn operation, int *changed)
 {
-    int changed = 0;
+    *changed = 0;
     for (size_t i = 0; i < kProductFileCount; i++) {
         char target[MAX_PATH];
         FileStep step = kProductFiles[i].step[operation];
@@ -142,13 +194,11 @@ static int PrepareRows(FileColumn operation)
         if (step == CreateIfMissing && attributes != INVALID_FILE_ATTRIBUTES &&
             (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
             LogLine(LOG_FAILED "%s はフォルダです", target);
-            return -1;
+            return Abandon(RunFatal);
         }
         if (step == CopyFromMedia)
-            /* installing into the media folder, or a repair of a file
-               that is whole */
-            kept = IsMediaFileItself(i, target) ||
-                   (operation == RepairFiles && MatchesMediaFile(i, target));
+            /* a repair of a file that is whole */
+            kept = operation == RepairFiles && MatchesMediaFile(i, target);
         else if (step == CreateIfMissing)
             /* the user's keywords and settings */
             kept = attributes != INVALID_FILE_ATTRIBUTES;
@@ -159,14 +209,19 @@ static int PrepareRows(FileColumn operation)
                 LogLine(LOG_KEPT "%s", target);
             continue;
         }
-        if (step != RemoveFile && !MakeNewFile(i, step, target))
-            return -1;
+        int made = step != RemoveFile ? MakeNewFile(i, step, target) : MediaReady;
+        if (made == MediaChanged) {
+            UndoChanges();
+            return MediaChangedBox(owner, MediaFilePath(i));
+        }
+        if (made != MediaReady)
+            return Abandon(RunFatal);
         if (operation == RepairFiles)
             LogLine(LOG_REPAIRED "%s", target);
         SwapRow(i);
-        changed++;
+        ++*changed;
     }
-    return changed;
+    return RunDone;
 }
 
 /* the files of an install, update or repair swapped in, then the
@@ -175,19 +230,19 @@ static int PrepareRows(FileColumn operation)
    between them leaves what the next run completes */
 static int ChangeFiles(HWND owner, FileColumn operation, const char *doneText)
 {
-    /* nothing is copied into a folder where one of the files would not
-       fit, the temporary ones included */
-    if (!ProductFilesFit() || !Recover() || !BeginChanges(JournalChange))
+    int changed = 0;
+    if (!Recover() || !BeginChanges(JournalChange))
         return Abandon(RunFatal);
-    int changed = PrepareRows(operation);
-    if (changed < 0)
-        return Abandon(RunFatal);
-    int end = WaitUntilReplaceable(owner);
+    int end = PrepareRows(owner, operation, &changed);
+    if (end == RunDone)
+        end = WaitUntilReplaceable(owner);
+    if (end == RunRefused)
+        end = RunFatal;
+    if (end == RunDone && !(SwapTargets() && SeedSettings() && RegisterUninstallEntry() &&
+                            WriteInstallationRecords()))
+        end = RunFatal;
     if (end != RunDone)
-        return Abandon(end == RunRefused ? RunFatal : end);
-    if (!SwapTargets() || !SeedSettings() || !RegisterUninstallEntry() ||
-        !WriteInstallationRecords())
-        return Abandon(RunFatal);
+        return Abandon(end);
     CommitChanges();
     /* a keyword file an earlier Setup left without the entry */
     for (size_t i = 0; i < kProductFileCount; i++) {
@@ -203,55 +258,25 @@ static int ChangeFiles(HWND owner, FileColumn operation, const char *doneText)
     return RunDone;
 }
 
-static int RefuseFolder(HWND owner, const char *unsafe)
-{
-    UndoChanges();
-    SetupPathBox(owner, SETUP_UNSAFE_FOLDER_BEFORE, unsafe, SETUP_UNSAFE_FOLDER_AFTER,
-                 MB_ICONWARNING);
-    return RunRefused;
-}
-
 int InstallSequence(HWND owner)
 {
-    char unsafe[MAX_PATH];
-    int end = CheckPrograms(owner);
+    int end = CheckProgramsAndMedia(owner);
     if (end == RunDone)
-        end = CheckMedia(owner);
-    if (end != RunDone)
-        return end;
-    if (FindUnsafeFolder(InstallPath, unsafe, sizeof(unsafe)))
-        return RefuseFolder(owner, unsafe);
-    if (!IsExistingFolder(InstallPath)) {
-        if (SetupBox(owner, SETUP_CREATE_QUESTION, MB_ICONQUESTION | MB_YESNO) != IDYES)
-            return RunRefused;
-        if (!CreateFolderChain(InstallPath)) {
-            UndoChanges();
-            SetupBox(owner, SETUP_CREATE_FAILED_TEXT, MB_ICONERROR);
-            return RunRefused;
-        }
-    }
-    /* checked again once it is held: a folder above it that someone else
-       made while the question waited is an existing folder like any
-       other */
-    if (!HoldInstallFolder()) {
-        LogFailure("開く", InstallPath);
-        return Abandon(RunFatal);
-    }
-    if (FindUnsafeFolder(InstallPath, unsafe, sizeof(unsafe)))
-        return RefuseFolder(owner, unsafe);
-    return ChangeFiles(owner, InstallFiles, SETUP_INSTALLED_TEXT);
+        end = HoldFolder(owner, NewFolder);
+    return end == RunDone ? ChangeFiles(owner, InstallFiles, SETUP_INSTALLED_TEXT) : end;
 }
 
+/* an update or repair in the recorded folder; nothing is made in a
+   folder where one of the files would not fit, the temporary ones
+   included */
 static int ChangeRecorded(HWND owner, FileColumn operation, const char *doneText)
 {
-    int end = CheckPrograms(owner);
+    int end = CheckProgramsAndMedia(owner);
+    if (end == RunDone && !ProductFilesFit())
+        end = RunFatal;
     if (end == RunDone)
-        end = CheckMedia(owner);
-    if (end == RunDone)
-        end = CheckRecordedFolder(owner);
-    if (end != RunDone)
-        return end;
-    return ChangeFiles(owner, operation, doneText);
+        end = HoldFolder(owner, RecordedFolder);
+    return end == RunDone ? ChangeFiles(owner, operation, doneText) : end;
 }
 
 int UpdateSequence(HWND owner)
@@ -270,11 +295,12 @@ int RepairSequence(HWND owner)
    entry, so that the uninstall can run again once the cause is gone */
 static int RemoveFiles(HWND owner)
 {
-    if (!Recover())
+    int changed = 0;
+    if (!Recover() || !BeginChanges(JournalRemove))
         return Abandon(RunFatal);
-    BeginChanges(JournalRemove);
-    PrepareRows(UninstallFiles);
-    int end = WaitUntilReplaceable(owner);
+    int end = PrepareRows(owner, UninstallFiles, &changed);
+    if (end == RunDone)
+        end = WaitUntilReplaceable(owner);
     if (end == RunDone && SwapTargets())
         return RunDone;
     UndoChanges();
@@ -287,12 +313,12 @@ static int RemoveFiles(HWND owner)
 int UninstallSequence(HWND owner)
 {
     int end = CheckPrograms(owner);
-    if (end == RunDone)
-        end = CheckRecordedFolder(owner);
+    /* a folder that cannot take its backslash, or is gone, holds nothing
+       Setup would remove: only the registry changes */
     if (end == RunDone && EndsWithBackslash(InstallPath))
+        end = HoldFolder(owner, RemovedFolder);
+    if (end == RunDone && HeldInstallFolder() != NULL)
         end = RemoveFiles(owner);
-    else if (end == RunDone)
-        BeginChanges(JournalRemove);
     if (end != RunDone)
         return end;
     /* the machine's record goes last: its deletion commits the uninstall */
@@ -301,5 +327,54 @@ int UninstallSequence(HWND owner)
     DeleteProductKeys();
     CommitChanges();
     SetupBox(owner, SETUP_UNINSTALLED_TEXT, MB_ICONINFORMATION);
+    return RunDone;
+}
+
+int DecideRun(int uninstalling)
+{
+    if (DecideSetupMode(uninstalling))
+        return RunDone;
+    SetupBox(NULL, SETUP_REGISTRY_READ_TEXT, MB_ICONERROR);
+    return RunFailed;
+}
+
+/* folder, or the default one, made absolute and checked (see
+   DecideInstallFolder) into InstallPath; 0 after the box when it cannot
+   be used */
+static int DecideFolder(HWND owner, const char *folder)
+{
+    if (folder == NULL)
+        folder = SETUP_DEFAULT_FOLDER;
+    /* a look-alike would be another folder: C:\Tools\Café is not
+       C:\Tools\Cafe */
+    if (strchr(folder, NO_ANSI_FORM) != NULL)
+        LogLine(LOG_FAILED "セットアップ先フォルダ \"%s" LOG_FOLDER_NOT_ANSI, folder);
+    else if (DecideInstallFolder(folder))
+        return 1;
+    else
+        LogLine(LOG_FAILED "セットアップ先フォルダ \"%s\" は使えません", folder);
+    SetupBox(owner, SETUP_FOLDER_PROMPT, MB_ICONWARNING);
+    return 0;
+}
+
+int RunAction(HWND owner, int uninstall, const char *folder)
+{
+    switch (SetupMode) {
+    case Install:
+        if (uninstall)
+            break;
+        return DecideFolder(owner, folder) ? InstallSequence(owner) : RunRefused;
+    case Update:
+        return uninstall ? UninstallSequence(owner) : UpdateSequence(owner);
+    case Uninstall:
+        /* this version again: the wizard and /UNINSTALL remove it; /S
+           alone makes it whole, for a deployment tool that runs the same
+           command again after its detection rule failed */
+        return uninstall || !SilentRun ? UninstallSequence(owner) : RepairSequence(owner);
+    case NewerInstalled:
+        SetupBox(owner, SETUP_NEWER_TEXT, MB_ICONINFORMATION);
+        return RunNewer;
+    }
+    LogLine(LOG_NOTHING_TO_DO);
     return RunDone;
 }

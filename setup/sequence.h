@@ -11,6 +11,17 @@
 
 #include <windows.h>
 
+/* the record read and the mode decided (mode.h) once for the run;
+   uninstalling is 1 for /S /UNINSTALL. RunDone, or RunFailed after the
+   box of a record that cannot be read */
+int DecideRun(int uninstalling);
+/* what the decided mode does, for the wizard and the silent run alike:
+   the notice of a newer version, or an install into folder (the text
+   typed or given with /D=, in code page 932 with NO_ANSI_FORM where it
+   has no character; NULL for the default folder), an update, a repair
+   (a silent run of this version) or an uninstall; uninstall is 1 for /S
+   /UNINSTALL. How it ended, RunRefused for a folder that cannot be used */
+int RunAction(HWND owner, int uninstall, const char *folder);
 /* RunDone, or RunBusy after the running-program box when a program of
    the install folder runs */
 int CheckPrograms(HWND owner);

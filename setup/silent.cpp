@@ -24,8 +24,6 @@
 
 #include "ends.h"
 #include "log.h"
-#include "mode.h"
-#include "paths.h"
 #include "sequence.h"
 #include "setup.h"
 #include "texts.h"
@@ -65,42 +63,10 @@ void ShowUsage(void)
     }
 }
 
-/* the install folder of /D=, or the default one, made absolute and
-   checked as the wizard does; 0 when it is refused */
-static int DecideSilentFolder(const struct SetupSwitches *switches)
-{
-    const char *folder = switches->hasFolder ? switches->folder : SETUP_DEFAULT_FOLDER;
-    /* a look-alike would be another folder */
-    if (strchr(folder, NO_ANSI_FORM) != NULL) {
-        LogLine(LOG_FAILED "セットアップ先フォルダ \"%s" LOG_FOLDER_NOT_ANSI, folder);
-        return 0;
-    }
-    if (!DecideInstallFolder(folder)) {
-        LogLine(LOG_FAILED "セットアップ先フォルダ \"%s\" は使えません", folder);
-        return 0;
-    }
-    return 1;
-}
-
 int RunSilently(const struct SetupSwitches *switches)
 {
-    /* an unreadable record ends the run here */
-    DecideSetupMode();
-    switch (SetupMode) {
-    case Install:
-        if (switches->uninstall)
-            break;
-        return DecideSilentFolder(switches) ? InstallSequence(NULL) : RunRefused;
-    case Update:
-        return switches->uninstall ? UninstallSequence(NULL) : UpdateSequence(NULL);
-    case Uninstall:
-        /* this version again: only /UNINSTALL removes it; /S alone makes
-           it whole, for a deployment tool that runs the same command
-           again after its detection rule failed */
-        return switches->uninstall ? UninstallSequence(NULL) : RepairSequence(NULL);
-    case NewerInstalled:
-        return RunNewer;
-    }
-    LogLine(LOG_NOTHING_TO_DO);
-    return RunDone;
+    int end = DecideRun(switches->uninstall);
+    return end != RunDone ? end
+                          : RunAction(NULL, switches->uninstall,
+                                      switches->hasFolder ? switches->folder : NULL);
 }

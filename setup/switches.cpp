@@ -140,7 +140,6 @@ void ParseSetupSwitches(const char *arguments, struct SetupSwitches *out)
 {
     memset(out, 0, sizeof(*out));
     out->understood = 1;
-    int logs = 0;
     /* a switch and its value: the prefix and MAX_PATH bytes */
     char word[kPrefixMax + SWITCH_PATH_SIZE + 1];
     const char *p = arguments;
@@ -155,7 +154,7 @@ void ParseSetupSwitches(const char *arguments, struct SetupSwitches *out)
         int kind = Classify(word, length);
         if (kind == WordFolder || kind == WordLog) {
             size_t prefix = kind == WordFolder ? 3 : 5;
-            int repeated = kind == WordFolder ? out->hasFolder : logs > 0;
+            int repeated = kind == WordFolder ? out->hasFolder : out->hasLog;
             if (kind == WordFolder && !quoted && !repeated) {
                 end = TakeRestAsFolder(p + prefix, out);
                 length = prefix + out->folderLength;
@@ -168,7 +167,7 @@ void ParseSetupSwitches(const char *arguments, struct SetupSwitches *out)
             if (kind == WordFolder)
                 RefuseSwitchInFolder(out);
             out->hasFolder |= kind == WordFolder;
-            logs += kind == WordLog;
+            out->hasLog |= kind == WordLog;
             if (length == prefix || repeated)
                 NotUnderstood(out, p, end);
         } else if (kind == WordSilent) {

@@ -44,8 +44,9 @@ struct SetupSwitches {
     int hasFolder;
     size_t folderLength;
     char folder[SWITCH_PATH_SIZE];
-    /* the file of /LOG=, or empty without one or when it does not fit
-       (no log) */
+    /* 1 when /LOG= was given; log is then its file, or empty when that
+       does not fit (a log that cannot be written) */
+    int hasLog;
     char log[SWITCH_PATH_SIZE];
     /* 0 when the line is not understood by the rules of /S above;
        notUnderstood then says at what, cut to its size */

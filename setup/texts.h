@@ -84,6 +84,12 @@
     " が壊れているか変更されているため、何も変更していません。\r\n" \
     "メディアを入手し直してから、もう一度実行してください。"
 
+/* an install, update or repair into the folder Setup runs from */
+#define SETUP_MEDIA_FOLDER_TEXT \
+    "セットアップ先がセットアップ メディアのフォルダのため、何も変更していません。\r\n" \
+    "メディアのないフォルダを指定するか、メディアをほかのフォルダに置いてから、" \
+    "もう一度実行してください。"
+
 /* Setup runs from a folder whose name code page 932 cannot hold */
 #define SETUP_MEDIA_NAME_TEXT \
     "セットアップのフォルダ名に扱えない文字があるため、何もコピーしていません。\r\n" \

@@ -97,6 +97,11 @@ int HoldInstallFolder(void)
     return 1;
 }
 
+HANDLE HeldInstallFolder(void)
+{
+    return HeldFolder;
+}
+
 void ReleaseInstallFolder(void)
 {
     if (HeldFolder != NULL)

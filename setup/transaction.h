@@ -32,6 +32,8 @@ int BeginChanges(char operation);
 /* the install folder held open until the run ends, so that no one can
    rename or replace it; 0 when it cannot be opened */
 int HoldInstallFolder(void);
+/* the held folder, or NULL */
+HANDLE HeldInstallFolder(void);
 void ReleaseInstallFolder(void);
 /* a folder the run created (the outermost one is kept), removed by the
    undo while it is empty */

@@ -120,44 +120,25 @@ static void ShowFolderPage(HWND hwnd)
     FolderPageShown = 1;
 }
 
-/* the folder typed on the folder page into InstallPath (see
-   DecideInstallFolder); 0 also when code page 932 cannot hold its name */
-static int ReadInstallFolder(HWND hwnd)
-{
-    wchar_t wide[MAX_PATH + 1];
-    char typed[MAX_PATH];
-
-    /* a text that fills the box beyond MAX_PATH - 1 characters is too
-       long for any folder, and is never taken cut */
-    if (GetDlgItemTextW(hwnd, IDC_FOLDER_EDIT, wide, MAX_PATH + 1) >= MAX_PATH)
-        return 0;
-    /* refused, never replaced by a look-alike: C:\\Tools\\Café is not
-       C:\\Tools\\Cafe */
-    return WideToAnsi(wide, typed, sizeof(typed)) && DecideInstallFolder(typed);
-}
-
-/* the 続行 of Install mode: the folder page, then the install; how the
-   install ended, or RunRefused to stay on the page */
-static int InstallStep(HWND hwnd)
-{
-    if (!FolderPageShown) {
-        ShowFolderPage(hwnd);
-        return RunRefused;
-    }
-    /* a refused folder keeps the wizard on its folder page */
-    if (!ReadInstallFolder(hwnd)) {
-        SetupBox(hwnd, SETUP_FOLDER_PROMPT, MB_ICONWARNING);
-        return RunRefused;
-    }
-    return InstallSequence(hwnd);
-}
-
+/* 続行: the folder page of Install mode first, then the mode's action;
+   a refused folder keeps the wizard on its folder page */
 static void OnContinue(HWND hwnd)
 {
-    /* the wizard opens in Install, Update and Uninstall mode only */
-    int end = SetupMode == Install  ? InstallStep(hwnd)
-              : SetupMode == Update ? UpdateSequence(hwnd)
-                                    : UninstallSequence(hwnd);
+    wchar_t wide[MAX_PATH + 1];
+    /* each character of the box as one or two bytes */
+    char typed[2 * MAX_PATH + 1];
+
+    if (SetupMode == Install && !FolderPageShown) {
+        ShowFolderPage(hwnd);
+        return;
+    }
+    /* a text that fills the box beyond MAX_PATH - 1 characters is too
+       long for any folder, and is never taken cut */
+    typed[0] = '\0';
+    if (SetupMode == Install &&
+        GetDlgItemTextW(hwnd, IDC_FOLDER_EDIT, wide, MAX_PATH + 1) < MAX_PATH)
+        MarkedAnsiText(wide, typed, sizeof(typed));
+    int end = RunAction(hwnd, 0, typed);
     if (end == RunDone)
         EndDialog(hwnd, 1);
     else if (end != RunRefused)

@@ -5,6 +5,7 @@
  * are taken, and how they are made absolute, is the unit tests' (the
  * folder check in tests/unit/wizard_test.cpp).
  */
+#include <map>
 #include <string>
 #include <vector>
 
@@ -164,14 +165,40 @@ TEST_F(Install, MediaComesFromSetupsOwnFolder)
     EXPECT_TRUE(HasProductFiles(folder));
 }
 
-TEST_F(Install, IntoTheMediaFolderItself)
+TEST_F(Install, IntoTheMediaFolderItselfIsRefused)
 {
-    /* Setup.exe and Readme.txt are their own targets there */
+    const std::map<std::string, std::string> before = FolderContents(media);
     ASSERT_TRUE(OpenFolderPage());
     Continue(media);
-    ASSERT_TRUE(EndsWithBox(SETUP_INSTALLED_TEXT, IconInformation, 0));
-    EXPECT_TRUE(HasProductFiles(media));
-    EXPECT_TRUE(HasRecord(media));
+    ASSERT_TRUE(AnswerBox(SETUP_MEDIA_FOLDER_TEXT, IconWarning, IDOK));
+    EXPECT_TRUE(StillOnFolderPage());
+    EXPECT_EQ(before, FolderContents(media));
+    EXPECT_TRUE(NothingRecorded());
+}
+
+TEST_F(Install, SetupReplacedOnTheMediaWhileTheWizardWaitsIsNeverInstalled)
+{
+    /* someone who may write the media folder (a download folder) renames
+       the running Setup.exe away and puts another program in its place */
+    const std::string exe = media + QV_SETUP_EXE, folder = TestRoot() + "Installed\\";
+    std::string ran, installed;
+    ASSERT_TRUE(ReadFileBytes(exe, &ran));
+    ASSERT_TRUE(MakeFreshFolder(folder));
+    ASSERT_TRUE(OpenFolderPage());
+    if (MoveFileA(exe.c_str(), (media + "away.exe").c_str()))
+        ASSERT_TRUE(CopyFileA(BinFile(QV_HELPER_EXE).c_str(), exe.c_str(), FALSE));
+    Continue(folder);
+    HWND box = WaitForMessageBox(&setup);
+    if (IsSetupBox(box, SETUP_INSTALLED_TEXT, IconInformation)) {
+        EXPECT_TRUE(ReadFileBytes(folder + QV_SETUP_EXE, &installed));
+        EXPECT_TRUE(installed == ran) << "the installed Setup.exe is not the one that ran";
+    } else {
+        EXPECT_TRUE(IsSetupBox(
+            box, (SETUP_MEDIA_CHANGED_BEFORE + exe + SETUP_MEDIA_CHANGED_AFTER).c_str(), IconError));
+        EXPECT_TRUE(NothingRecorded());
+    }
+    PressButton(box, IDOK);
+    WaitForExit(&setup);
 }
 
 TEST_F(Install, FolderInPlaceOfTheKeywordFileIsFatal)

@@ -41,7 +41,7 @@ TEST_F(Silent, SilentInstallIntoTheDefaultOrAGivenFolder)
     /* a pair of quotes around the folder is taken too */
     ResetProductRegistry();
     std::string quoted = TestRoot() + "Quoted Folder\\";
-    ASSERT_TRUE(RunsSilently("/LOG=nul /S /D=\"" + quoted + "\"", 0));
+    ASSERT_TRUE(RunsSilently("/LOG=" + TestRoot() + "q.log /S /D=\"" + quoted + "\"", 0));
     EXPECT_TRUE(HasRecord(quoted));
 }
 
@@ -292,12 +292,13 @@ TEST_F(Silent, SilentFailuresEndInTheirCodeAndTheLogSaysWhy)
     EXPECT_TRUE(EveryLineIsOneEvent(text));
 }
 
-TEST_F(Silent, LogThatIsNoPlainFileOfItsOwnChangesNothingElse)
+TEST_F(Silent, LogThatCannotBeWrittenEndsTheRunBeforeAnythingChanges)
 {
-    /* a folder that is not there, a second name of a batch file in a
-       folder the user may not change, and a folder that is a link to
-       another (made by the tests' set-up, tests/CMakeLists.txt): no log,
-       and the install as without one */
+    /* a folder that is not there, a path too long for any file, a second
+       name of a batch file in a folder the user may not change, and a
+       folder that is a link to another (made by the tests' set-up,
+       tests/CMakeLists.txt): the administrator asked for a log and gets
+       none, so nothing is done, and the code says why */
     std::string batch = TestRoot() + "protected.bat";
     ASSERT_TRUE(WriteFileBytes(batch, "echo safe\r\n"));
     std::string link = TestRoot() + "setup.log";
@@ -308,12 +309,13 @@ TEST_F(Silent, LogThatIsNoPlainFileOfItsOwnChangesNothingElse)
                 (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
         << linkedFolder << " is no link";
     DeleteFileA((target + "setup.log").c_str());
-    for (const std::string &log : {TestRoot() + "none\\setup.log", link, linkedFolder + "setup.log"}) {
+    const std::string folder = TestRoot() + "Installed\\";
+    for (const std::string &log : {TestRoot() + "none\\setup.log", TestRoot() + std::string(250, 'l'),
+                                   link, linkedFolder + "setup.log"}) {
         SCOPED_TRACE(log);
-        ResetProductRegistry();
-        std::string folder = TestRoot() + "Installed\\";
-        ASSERT_TRUE(RunsSilently("/LOG=" + log + " /S /D=" + folder, SilentDone));
-        EXPECT_TRUE(HasRecord(folder));
+        ASSERT_TRUE(RunsSilently("/LOG=" + log + " /S /D=" + folder, SilentLogFailed));
+        EXPECT_FALSE(FolderExists(folder));
+        EXPECT_TRUE(NothingRecorded());
     }
     EXPECT_FALSE(FolderExists(TestRoot() + "none"));
     EXPECT_FALSE(FileExists(target + "setup.log"));
@@ -362,7 +364,7 @@ TEST_F(Silent, ReleaseMediaAreVerifiedFileByFile)
     }
 }
 
-TEST_F(Silent, ALeftoverRecordOfThisAccountIsNoInstallation)
+TEST_F(Silent, ARecordOfThisAccountAloneNamesNoFolderToWriteIn)
 {
     /* another account uninstalled the product; this account's record of
        an earlier Setup is all that is left */
@@ -370,6 +372,16 @@ TEST_F(Silent, ALeftoverRecordOfThisAccountIsNoInstallation)
     ASSERT_TRUE(RecordInstallation(kThisVersion, TestRoot() + "Gone\\", HKEY_CURRENT_USER));
     ASSERT_TRUE(RunsSilently("/S /D=" + folder, SilentDone));
     EXPECT_TRUE(HasProductFiles(folder));
+    EXPECT_TRUE(HasRecord(folder));
+
+    /* a program of the user records the media folder and starts Setup
+       there: only the running Setup confirms it, which lets it uninstall
+       alone. The run installs where an install does */
+    ResetProductRegistry();
+    ASSERT_TRUE(RecordInstallation(kThisVersion, media, HKEY_CURRENT_USER));
+    const std::map<std::string, std::string> before = FolderContents(media);
+    ASSERT_TRUE(RunsSilently("/S /D=" + folder, SilentDone));
+    EXPECT_EQ(before, FolderContents(media));
     EXPECT_TRUE(HasRecord(folder));
 }
 

@@ -64,6 +64,10 @@ TEST(FolderSecurity, TheFoldersOfAnInstallAreCheckedFromTheirRoot)
     EXPECT_EQ(0, FindUnsafeFolder((folder + "not yet\\").c_str(), unsafe, sizeof(unsafe)));
     EXPECT_EQ(1, FindUnsafeFolder("Z:\\tmp\\qv-not-yet\\Quorvane\\", unsafe, sizeof(unsafe)));
     EXPECT_STREQ("Z:\\tmp\\", unsafe);
+    /* a drive whose root every user may change (O:, made by the tests'
+       set-up, tests/CMakeLists.txt) */
+    EXPECT_EQ(1, FindUnsafeFolder("O:\\Quorvane\\", unsafe, sizeof(unsafe)));
+    EXPECT_STREQ("O:\\", unsafe);
     DeleteTree(TestRoot());
 }
 

@@ -49,13 +49,13 @@ TEST_F(Registry, TheMachinesRecordGivesTheModeByItsVersion)
         ASSERT_TRUE(WriteRecord(row.record, HKEY_LOCAL_MACHINE));
         SetupMode = Install;
         InstallPath[0] = '\0';
-        DecideSetupMode();
+        EXPECT_TRUE(DecideSetupMode(0));
         EXPECT_EQ(row.mode, SetupMode);
         EXPECT_EQ(row.folder, std::string(InstallPath));
     }
 
     DeleteKeyTree(HKEY_LOCAL_MACHINE, kMachineMakerKey);
-    DecideSetupMode();
+    EXPECT_TRUE(DecideSetupMode(0));
     EXPECT_EQ(Install, SetupMode);
 }
 
@@ -108,17 +108,17 @@ TEST_F(Registry, TheMachinesRecordDecidesAndThisAccountsOnlyWhereTheMachineConfi
     for (const std::string &folder : {all, mine, open})
         ASSERT_TRUE(MakeFreshFolder(folder));
     ASSERT_TRUE(LetEveryoneChange(open));
-    /* a folder whose Setup.exe is this very program, as when the
-       uninstall entry starts the installed Setup. No one may delete a
-       running program's file by any of its names: a second name this
-       program left there in an earlier run stays, and is the right one */
-    const std::string own = "C:\\qvself\\";
-    char self[MAX_PATH];
-    ASSERT_NE(0u, GetModuleFileNameA(NULL, self, sizeof(self)));
+    /* a folder whose Setup.exe is the running Setup (the built one, held
+       as this program's own image), as when a user starts the installed
+       Setup. No one may delete a held program's file by any of its names:
+       a second name left there in an earlier run stays, and is the right
+       one */
+    const std::string own = "C:\\qvself\\", self = BinFile(QV_SETUP_EXE);
+    ASSERT_NE(nullptr, HoldBuiltSetup());
     DeleteTree(own);
     CreateDirectoryA(own.c_str(), NULL);
     if (!IsSameFile(own + QV_SETUP_EXE, self))
-        ASSERT_TRUE(CreateHardLinkA((own + QV_SETUP_EXE).c_str(), self, NULL));
+        ASSERT_TRUE(CreateHardLinkA((own + QV_SETUP_EXE).c_str(), self.c_str(), NULL));
     const Laid none = {Laid::None, 0, ""};
     struct Row {
         const char *what;
@@ -126,6 +126,8 @@ TEST_F(Registry, TheMachinesRecordDecidesAndThisAccountsOnlyWhereTheMachineConfi
         std::string entry; /* the uninstall entry's UninstallString, or empty */
         SetupModeKind mode;
         std::string folder;
+        /* a silent run, and one of /UNINSTALL */
+        int silent = 0, uninstalling = 0;
     } rows[] = {
         {"the machine's alone", {Laid::Read, older, all}, none, "", Update, all},
         {"this account's alone, the entry runs its Setup.exe", none, {Laid::Read, older, mine},
@@ -137,8 +139,17 @@ TEST_F(Registry, TheMachinesRecordDecidesAndThisAccountsOnlyWhereTheMachineConfi
         {"this account's alone, no entry", none, {Laid::Read, older, mine}, "", Install, ""},
         {"this account's alone, the entry runs another folder's", none, {Laid::Read, same, mine},
          "\"" + all + QV_SETUP_EXE + "\"", Install, ""},
+        /* the running Setup confirms an uninstall alone: an update or a
+           repair would write where the user's record and the user's
+           start of Setup say */
         {"this account's alone, run from its folder with no entry", none,
-         {Laid::Read, older, own}, "", Update, own},
+         {Laid::Read, older, own}, "", Install, ""},
+        {"this account's alone, run from its folder to uninstall", none,
+         {Laid::Read, older, own}, "", Update, own, 1, 1},
+        {"this account's alone, this version run from its folder", none,
+         {Laid::Read, same, own}, "", Uninstall, own},
+        {"this account's alone, this version run from its folder silently", none,
+         {Laid::Read, same, own}, "", Install, "", 1},
         {"this account's alone, a folder others may change", none, {Laid::Read, same, open},
          "\"" + open + QV_SETUP_EXE + "\"", Install, ""},
         {"this account's alone, newer: refused all the same", none,
@@ -159,7 +170,9 @@ TEST_F(Registry, TheMachinesRecordDecidesAndThisAccountsOnlyWhereTheMachineConfi
         SetupMode = Install;
         memset(InstallPath, 'Z', sizeof(InstallPath) - 1);
         InstallPath[sizeof(InstallPath) - 1] = '\0';
-        DecideSetupMode();
+        SilentRun = row.silent;
+        EXPECT_TRUE(DecideSetupMode(row.uninstalling));
+        SilentRun = 0;
         EXPECT_EQ(row.mode, SetupMode);
         EXPECT_EQ(row.folder, std::string(InstallPath));
     }

@@ -13,11 +13,24 @@
 
 #include <gtest/gtest.h>
 
+#include "setup/image.h"
 #include "setup/setup.h"
 #include "setup/texts.h"
 #include "setup/transaction.h"
 #include "tests/support/contract.h"
 #include "tests/support/support.h"
+
+/* the built Setup.exe held as the own image of Setup, as if this program
+   were it: mapped as a module beside this one (which Wine does without
+   relocating it). Its bytes are then the media's Setup.exe */
+inline const BYTE *HoldBuiltSetup()
+{
+    static HMODULE mapped =
+        LoadLibraryExA(BinFile(QV_SETUP_EXE).c_str(), NULL, DONT_RESOLVE_DLL_REFERENCES);
+    wchar_t path[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, BinFile(QV_SETUP_EXE).c_str(), -1, path, MAX_PATH);
+    return mapped != NULL && HoldImage(path, (const BYTE *)mapped) ? (const BYTE *)mapped : NULL;
+}
 
 class Registry : public ::testing::Test {
 protected:

@@ -157,6 +157,18 @@ TEST(FolderSecurity, OnlyFoldersThatOthersCannotChangeAreSafe)
     ASSERT_TRUE(SetSecurityDescriptorDacl(&open, TRUE, NULL, FALSE));
     ASSERT_TRUE(SetSecurityDescriptorOwner(&open, account, FALSE));
     EXPECT_EQ(0, IsFolderSafe(&open, FolderAbovePlace, account));
+
+    /* the owner alone, as of a log file: who could let others read it */
+    const struct {
+        const char *sddl;
+        int safe;
+    } owners[] = {{"O:SY", 1}, {"O:BA", 1}, {"O:S-1-5-21-1-2-3-1000", 1}, {"O:BU", 0},
+                  {"O:S-1-5-21-1-2-3-1002", 0}};
+    for (const auto &owner : owners) {
+        SCOPED_TRACE(owner.sddl);
+        Descriptor descriptor(owner.sddl);
+        EXPECT_EQ(owner.safe, IsOwnedSafely(descriptor.sd, account));
+    }
     LocalFree(account);
 }
 

@@ -175,7 +175,7 @@ int RefuseAtStop(int)
     return 0;
 }
 
-enum Action { InstallAction, UpdateAction, UninstallAction };
+enum Action { InstallAction, UpdateAction, UninstallAction, RepairAction };
 
 struct Recovery : public Registry {
     std::vector<std::string> mediaFiles;
@@ -186,6 +186,7 @@ struct Recovery : public Registry {
         SilentRun = 1;
         Folder = TestRoot() + "rec\\Quorvane\\";
         DeleteTree(TestRoot());
+        ASSERT_NE(nullptr, HoldBuiltSetup());
         ASSERT_TRUE(LayOutMediaBeside(&mediaFiles));
     }
     void TearDown() override
@@ -233,6 +234,7 @@ struct Recovery : public Registry {
         CloseMedia();
         int end = action == InstallAction  ? InstallSequence(NULL)
                   : action == UpdateAction ? UpdateSequence(NULL)
+                  : action == RepairAction ? RepairSequence(NULL)
                                            : UninstallSequence(NULL);
         ReleaseInstallFolder();
         CloseMedia();
@@ -352,6 +354,54 @@ TEST_F(Recovery, UpdateStoppedAtEachChange)
 TEST_F(Recovery, UninstallStoppedAtEachChange)
 {
     EveryStep(UninstallAction);
+}
+
+/* a recorded folder that is not there: made by Setup as an install
+   makes it, held and checked, or, for an uninstall, left alone */
+TEST_F(Recovery, ARecordedFolderThatIsGoneIsMadeAndHeldOrLeftAlone)
+{
+    const std::string open = TestRoot() + "rec\\open\\", below = open + "Quorvane\\";
+    struct Row {
+        const char *what;
+        Action action;
+        std::string folder;
+        /* another program at the first change */
+        int (*hook)(int);
+        int end;
+        int made, recorded;
+    } rows[] = {
+        {"an uninstall changes the registry alone", UninstallAction, Folder, NULL, RunDone, 0, 0},
+        {"an update makes it", UpdateAction, Folder, NULL, RunDone, 1, 1},
+        {"a repair below a folder others may change", RepairAction, below, NULL, RunFailed, 0, 1},
+        {"an update where another program made it meanwhile", UpdateAction, Folder,
+         [](int) -> int {
+             return ++Seen != 1 || (MakeFreshFolder(Folder) && LetEveryoneChange(Folder));
+         },
+         RunFailed, 1, 1},
+    };
+    const std::string laidOut = Folder;
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        Folder = laidOut;
+        ASSERT_TRUE(LayOut(UpdateAction));
+        DeleteTree(Folder);
+        ASSERT_TRUE(MakeFreshFolder(open) && LetEveryoneChange(open));
+        ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, kMachineSetupKey, kInstallPathValue, row.folder));
+        Folder = row.folder;
+        const State before = Capture(Folder);
+        ChangeHook = row.hook;
+        EXPECT_EQ(row.end, Run(row.action));
+        ChangeHook = NULL;
+        const State after = Capture(Folder);
+        EXPECT_EQ(row.made, after.folder);
+        EXPECT_EQ(row.recorded, after.keys[2].exists);
+        if (row.end != RunDone)
+            EXPECT_TRUE(before.keys == after.keys) << "a refused run changed the registry";
+        /* nothing of the product lands in a folder someone else made */
+        if (row.hook != NULL || row.action == UninstallAction)
+            EXPECT_TRUE(after.files.empty());
+    }
+    Folder = laidOut;
 }
 
 /* an update killed at each of its changes, then an uninstall: it
