@@ -61,6 +61,7 @@ TEST(Journal, AnythingButAWholeJournalIsRefused)
         {"another operation", text.substr(0, 7) + "X" + text.substr(8)},
         {"another row count", text.substr(0, 12) + (char)(kProductFileCount - 1) + text.substr(13)},
         {"an unknown row", text.substr(0, 13) + "1" + text.substr(14)},
+        {"an unknown last row", text.substr(0, text.size() - 3) + "1\r\n"},
         {"no CR LF", text.substr(0, text.size() - 2) + "\n\n"},
         /* the journal of earlier Setups: a character per row */
         {"the earlier layout", std::string(kProductFileCount, '1')},
