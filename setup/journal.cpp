@@ -10,15 +10,28 @@ static int IsRow(char c)
     return c == RowOutside || c == RowReplaced || c == RowAdded || c == RowRemoved;
 }
 
-/* 1 when the operation and the first count rows of journal may be
-   written */
-static int IsWhole(const struct SwapJournal *journal, size_t count)
+/* the length of name when it is a plain file name of the install folder,
+   terminated within JOURNAL_NAME_SIZE bytes; 0 otherwise */
+static size_t PlainNameLength(const char *name)
 {
-    if (count > JOURNAL_MAX_ROWS || journal->version > 0xFFFFFFFFul ||
+    size_t n = 0;
+    /* ' ' is checked first: strchr would find the terminator */
+    while (n < JOURNAL_NAME_SIZE - 1 && name[n] >= ' ' && name[n] <= '~' &&
+           strchr("\\/:*?\"<>|", name[n]) == NULL)
+        n++;
+    if (name[n] != '\0' || n == 0 || name[n - 1] == '.' || name[n - 1] == ' ')
+        return 0;
+    return n;
+}
+
+/* 1 when journal may be written */
+static int IsWhole(const struct SwapJournal *journal)
+{
+    if (journal->count > JOURNAL_MAX_ROWS || journal->version > 0xFFFFFFFFul ||
         (journal->operation != JournalChange && journal->operation != JournalRemove))
         return 0;
-    for (size_t i = 0; i < count; i++) {
-        if (!IsRow(journal->rows[i]))
+    for (size_t i = 0; i < journal->count; i++) {
+        if (!IsRow(journal->rows[i]) || PlainNameLength(journal->names[i]) == 0)
             return 0;
     }
     return 1;
@@ -26,31 +39,66 @@ static int IsWhole(const struct SwapJournal *journal, size_t count)
 
 size_t FormatJournal(const struct SwapJournal *journal, char *out, size_t size)
 {
-    size_t length = JOURNAL_SIZE(journal->count);
-    if (length > size || !IsWhole(journal, journal->count))
+    size_t at = JOURNAL_ROWS_AT;
+    if (size < JOURNAL_ROWS_AT || !IsWhole(journal))
         return 0;
-    memcpy(out, JOURNAL_MARKER, 6);
-    out[6] = JOURNAL_FORMAT;
-    out[7] = journal->operation;
+    memcpy(out, JOURNAL_MARKER, JOURNAL_FORMAT_AT);
+    out[JOURNAL_FORMAT_AT] = JOURNAL_FORMAT;
+    out[JOURNAL_OPERATION_AT] = journal->operation;
     for (int i = 0; i < 4; i++)
-        out[8 + i] = (char)(journal->version >> (8 * i));
-    out[12] = (char)journal->count;
-    memcpy(out + 13, journal->rows, journal->count);
-    memcpy(out + 13 + journal->count, "\r\n", 2);
-    return length;
+        out[JOURNAL_VERSION_AT + i] = (char)(journal->version >> (8 * i));
+    out[JOURNAL_COUNT_AT] = (char)journal->count;
+    for (size_t i = 0; i < journal->count; i++) {
+        size_t length = PlainNameLength(journal->names[i]);
+        if (size - at < 2 + length)
+            return 0;
+        out[at] = journal->rows[i];
+        out[at + 1] = (char)length;
+        memcpy(out + at + 2, journal->names[i], length);
+        at += 2 + length;
+    }
+    if (size - at < JOURNAL_END_SIZE)
+        return 0;
+    memcpy(out + at, JOURNAL_END, JOURNAL_END_SIZE);
+    return at + JOURNAL_END_SIZE;
 }
 
-int ParseJournal(const char *data, size_t size, size_t rows, struct SwapJournal *out)
+int ParseJournal(const char *data, size_t size, const struct SwapJournal *table,
+                 struct SwapJournal *out)
 {
     memset(out, 0, sizeof(*out));
-    if (rows > JOURNAL_MAX_ROWS || size != JOURNAL_SIZE(rows) ||
-        memcmp(data, JOURNAL_MARKER, 6) != 0 || data[6] != JOURNAL_FORMAT ||
-        (unsigned char)data[12] != rows || memcmp(data + 13 + rows, "\r\n", 2) != 0)
+    if (size < JOURNAL_ROWS_AT + JOURNAL_END_SIZE)
         return 0;
-    out->operation = data[7];
-    for (int i = 0; i < 4; i++)
-        out->version |= (unsigned long)(unsigned char)data[8 + i] << (8 * i);
-    out->count = rows;
-    memcpy(out->rows, data + 13, rows);
-    return IsWhole(out, rows);
+    char format = data[JOURNAL_FORMAT_AT];
+    int named = format == JOURNAL_FORMAT;
+    size_t count = (unsigned char)data[JOURNAL_COUNT_AT], at = JOURNAL_ROWS_AT;
+    size_t end = size - JOURNAL_END_SIZE;
+    int whole = memcmp(data, JOURNAL_MARKER, JOURNAL_FORMAT_AT) == 0 &&
+                memcmp(data + end, JOURNAL_END, JOURNAL_END_SIZE) == 0 &&
+                count <= JOURNAL_MAX_ROWS &&
+                (named || (format == JOURNAL_TABLE_FORMAT && count == table->count));
+    out->operation = data[JOURNAL_OPERATION_AT];
+    for (int i = 4; i-- > 0;)
+        out->version = out->version << 8 | (unsigned char)data[JOURNAL_VERSION_AT + i];
+    out->count = count;
+    if (!named)
+        memcpy(out->names, table->names, sizeof(out->names));
+    for (size_t i = 0; whole && i < count; i++) {
+        /* a row is its state, then in format '2' the name's length and
+           the name */
+        size_t length = named && end - at >= 2 ? (unsigned char)data[at + 1] : 0;
+        size_t row = named ? 2 + length : 1;
+        whole = end - at >= row && length < JOURNAL_NAME_SIZE;
+        if (whole) {
+            out->rows[i] = data[at];
+            memcpy(out->names[i], data + at + 2, length);
+            /* a NUL within the name is no name */
+            whole = !named || strlen(out->names[i]) == length;
+        }
+        at += row;
+    }
+    if (whole && at == end && IsWhole(out))
+        return 1;
+    memset(out, 0, sizeof(*out));
+    return 0;
 }

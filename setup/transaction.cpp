@@ -37,6 +37,8 @@ static char Target[kProductFileCount][MAX_PATH];
 static char Copy[kProductFileCount][MAX_PATH];
 static char Old[kProductFileCount][MAX_PATH];
 static char JournalFile[MAX_PATH];
+/* the journal a killed run left, as RecoverInterruptedChanges reads it */
+static struct SwapJournal Found;
 /* the open install folder, or NULL */
 static HANDLE HeldFolder;
 /* the outermost folder this run created, ending in its backslash, or
@@ -74,7 +76,8 @@ int BeginChanges(char operation)
     memset(Journal.rows, RowOutside, sizeof(Journal.rows));
     for (size_t i = 0; i < kProductFileCount; i++) {
         const char *name = kProductFiles[i].name;
-        named = ComposeInstallFile(Target[i], MAX_PATH, name) &&
+        named = CopyText(Journal.names[i], JOURNAL_NAME_SIZE, name) &&
+                ComposeInstallFile(Target[i], MAX_PATH, name) &&
                 ComposeTemporaryFile(Copy[i], name, FILE_NEW_SUFFIX) &&
                 ComposeTemporaryFile(Old[i], name, FILE_OLD_SUFFIX) && named;
     }
@@ -223,7 +226,7 @@ static int DeleteOld(const char *old)
 
 static int WriteJournal(void)
 {
-    char text[JOURNAL_SIZE(JOURNAL_MAX_ROWS)];
+    char text[JOURNAL_MAX_SIZE];
     DWORD length = (DWORD)FormatJournal(&Journal, text, sizeof(text)), written = 0;
     Stage = 2;
     if (length == 0 || !MayChange())
@@ -409,7 +412,7 @@ void UndoChanges(void)
 
 int RecoverInterruptedChanges(int recorded, unsigned long version)
 {
-    char data[JOURNAL_SIZE(JOURNAL_MAX_ROWS) + 1];
+    char data[JOURNAL_MAX_SIZE + 1];
     DWORD read = 0;
     if (!BeginChanges(JournalChange))
         return 1;
@@ -418,8 +421,13 @@ int RecoverInterruptedChanges(int recorded, unsigned long version)
     HANDLE file =
         CreateFileA(JournalFile, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
     int journal = file != INVALID_HANDLE_VALUE;
+    /* its rows are taken as the table's: one of other names, or of more
+       or fewer (no name is empty), is not acted on */
     int whole = journal && ReadFile(file, data, sizeof(data), &read, NULL) &&
-                ParseJournal(data, read, kProductFileCount, &Journal);
+                ParseJournal(data, read, &Journal, &Found) &&
+                memcmp(Found.names, Journal.names, sizeof(Journal.names)) == 0;
+    if (whole)
+        Journal = Found;
     if (journal)
         CloseHandle(file);
     int committed = Journal.operation == JournalChange ? recorded && version == Journal.version

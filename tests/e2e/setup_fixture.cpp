@@ -391,11 +391,12 @@ std::string Journal(char operation, DWORD version, const std::vector<std::string
     journal.count = kProductFileCount;
     for (size_t i = 0; i < kProductFileCount; i++) {
         journal.rows[i] = RowOutside;
+        snprintf(journal.names[i], sizeof(journal.names[i]), "%s", kProductFiles[i].name);
         for (const std::string &name : names) {
             if (name == kProductFiles[i].name)
                 journal.rows[i] = RowReplaced;
         }
     }
-    char out[JOURNAL_SIZE(JOURNAL_MAX_ROWS)];
+    char out[JOURNAL_MAX_SIZE];
     return std::string(out, FormatJournal(&journal, out, sizeof(out)));
 }
