@@ -80,6 +80,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
         return 0;
     }
     SystemAccount = RunsAsLocalSystem();
+    SetupSession = RunningSession();
     if (switches.log[0] != '\0')
         OpenSetupLog(switches.log);
     LogLine(LOG_START "%s、コマンド ライン %s", QV_VERSION_TEXT, line);

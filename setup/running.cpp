@@ -2,7 +2,9 @@
  * Whether the product runs (see running.h). Helper holds its mutex from
  * start to end; the main program holds "WinQuorvane", which Setup itself
  * takes for its whole run. Those names are local to a session, and a
- * deployment tool runs Setup in session 0: the programs of the install
+ * deployment tool runs Setup in session 0, where they are global names
+ * that any user may create and that neither program ever holds: there
+ * Setup asks for neither. In every session the programs of the install
  * folder are also looked for among all running processes, by the
  * identity of their program file (volume and file index), which no other
  * spelling of its path (a short name, another drive letter, "\\?\")
@@ -17,6 +19,7 @@
 #include <tlhelp32.h>
 
 #include "paths.h"
+#include "setup.h"
 #include "systemdll.h"
 #include "../common/names.h"
 
@@ -79,10 +82,10 @@ int TakeSetupLock(const struct NamespaceCalls *calls)
     return TakeMutex(&Mutexes[0], calls != NULL ? SETUP_LOCK_MUTEX : SETUP_GLOBAL_MUTEX);
 }
 
-/* 1 while a Helper runs */
+/* 1 while a Helper of this session runs; none runs in session 0 */
 static int HelperRuns(void)
 {
-    HANDLE helper = OpenMutexA(SYNCHRONIZE, FALSE, QV_HELPER_MUTEX);
+    HANDLE helper = SetupSession != 0 ? OpenMutexA(SYNCHRONIZE, FALSE, QV_HELPER_MUTEX) : NULL;
     if (helper != NULL)
         CloseHandle(helper);
     return helper != NULL;
@@ -110,7 +113,7 @@ int TakeSetupMutexes(void)
        stops; so does one beside the main program */
     if (!TakeSetupLock(offered))
         return 0;
-    if (!TakeMutex(&Mutexes[1], QV_GUARD_MUTEX))
+    if (SetupSession != 0 && !TakeMutex(&Mutexes[1], QV_GUARD_MUTEX))
         return 0;
     return !HelperRuns();
 }

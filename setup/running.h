@@ -33,14 +33,14 @@ struct NamespaceCalls {
    lacks one of them); 0 when another Setup holds it, or the namespace can
    be neither created nor opened */
 int TakeSetupLock(const struct NamespaceCalls *calls);
-/* the lock and the guard mutex "WinQuorvane", both taken for the whole
-   run; 0 when another Setup, in any session, holds the lock, or the main
-   program or a Helper runs */
+/* the lock and, outside session 0, the guard mutex "WinQuorvane", both
+   taken for the whole run; 0 when another Setup, in any session, holds
+   the lock, or the main program or a Helper of this session runs */
 int TakeSetupMutexes(void);
 void ReleaseSetupMutexes(void);
-/* 1 while a Helper runs, or a process runs the install folder's
-   Quorvane.exe or Helper.exe, in any session and whatever the spelling of
-   its path */
+/* 1 while a Helper of this session (outside session 0) runs, or a
+   process runs the install folder's Quorvane.exe or Helper.exe, in any
+   session and whatever the spelling of its path */
 int ProductIsRunning(void);
 
 #endif

@@ -2,7 +2,7 @@
  * Whether the product runs beside Setup: a program of the install folder
  * found by its file, whatever the spelling it was started by, Setup's own
  * lock against another Setup in any session, which no name a user can
- * create takes first.
+ * create takes first, and the names session 0 does not ask for.
  */
 #include <string.h>
 
@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "setup/running.h"
+#include "setup/security.h"
 #include "setup/setup.h"
 #include "tests/support/support.h"
 
@@ -69,10 +70,8 @@ HANDLE AliasDirectory(const std::wstring &alias)
     typedef LONG(WINAPI * CreateDirectoryObject)(HANDLE *, ACCESS_MASK, OBJECT_ATTRIBUTES *);
     CreateDirectoryObject create = (CreateDirectoryObject)(void (*)(void))GetProcAddress(
         GetModuleHandleA("ntdll.dll"), "NtCreateDirectoryObject");
-    DWORD session = 0;
-    ProcessIdToSessionId(GetCurrentProcessId(), &session);
-    std::wstring path =
-        L"\\Sessions\\" + std::to_wstring(session) + L"\\BaseNamedObjects\\" + alias;
+    std::wstring path = L"\\Sessions\\" + std::to_wstring(RunningSession()) +
+                        L"\\BaseNamedObjects\\" + alias;
     UNICODE_STRING name = {(USHORT)(path.size() * 2), (USHORT)(path.size() * 2), &path[0]};
     OBJECT_ATTRIBUTES attributes = {sizeof(attributes), NULL, &name, 0, NULL, NULL};
     HANDLE directory = NULL;
@@ -148,6 +147,29 @@ TEST(Running, NoNameAUserCanCreateTakesSetupsLockFirst)
         for (HANDLE handle : {lock, other, user, Fake.directory})
             CloseHandle(handle);
     }
+}
+
+TEST(Running, SessionZeroAsksForNeitherProgramsName)
+{
+    /* session 0's are global names any user may create; there the
+       identity of the running programs decides */
+    static const struct {
+        DWORD session;
+        const char *held;
+        int takes, running;
+    } kRows[] = {{0, QV_GUARD_MUTEX, 1, 0}, {0, QV_HELPER_MUTEX, 1, 0},
+                 {1, QV_GUARD_MUTEX, 0, 0}, {1, QV_HELPER_MUTEX, 0, 1}};
+    const DWORD session = SetupSession;
+    for (const auto &row : kRows) {
+        SCOPED_TRACE(std::to_string(row.session) + " " + row.held);
+        SetupSession = row.session;
+        HANDLE held = CreateMutexA(NULL, TRUE, row.held);
+        EXPECT_EQ(row.takes, TakeSetupMutexes());
+        ReleaseSetupMutexes();
+        EXPECT_EQ(row.running, ProductIsRunning());
+        CloseHandle(held);
+    }
+    SetupSession = session;
 }
 
 } // namespace
