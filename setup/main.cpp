@@ -85,6 +85,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
         return 0;
     }
     SystemAccount = RunsAsLocalSystem();
+    SetupSession = RunningSession();
     /* an administrator who asked for a log gets one, or a run that did
        nothing */
     if (switches.hasLog && !OpenSetupLog(switches.log))

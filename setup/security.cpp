@@ -7,7 +7,7 @@
  * folder above it, is checked before anything is created, copied or
  * recorded (folder.cpp walks the folders). The two data files are the
  * exception the main program and Helper need: Users may write them. Also
- * the account Setup runs as.
+ * the account Setup runs as and the session it runs in, from its token.
  */
 #include "security.h"
 
@@ -121,6 +121,17 @@ int LetUsersWrite(const char *path)
     return ok;
 }
 
+/* this process's token information of one kind; 1 when read */
+static int ReadOwnToken(TOKEN_INFORMATION_CLASS kind, void *buffer, DWORD size)
+{
+    HANDLE handle = NULL;
+    int read = OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &handle) &&
+               GetTokenInformation(handle, kind, buffer, size, &size);
+    if (handle != NULL)
+        CloseHandle(handle);
+    return read;
+}
+
 PSID RunningAccount(void)
 {
     /* the token's user, read once; the process runs as one account */
@@ -128,14 +139,17 @@ PSID RunningAccount(void)
         TOKEN_USER user;
         BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
     } token;
-    HANDLE handle = NULL;
-    DWORD size = 0;
-    if (token.user.User.Sid == NULL && OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &handle)) {
-        if (!GetTokenInformation(handle, TokenUser, &token, sizeof(token), &size))
-            token.user.User.Sid = NULL;
-        CloseHandle(handle);
-    }
+    if (token.user.User.Sid == NULL && !ReadOwnToken(TokenUser, &token, sizeof(token)))
+        token.user.User.Sid = NULL;
     return token.user.User.Sid;
+}
+
+DWORD RunningSession(void)
+{
+    /* a session Windows cannot name is taken for a user's: the names of
+       the programs' mutexes then stop Setup, as they always did */
+    DWORD session = 1;
+    return ReadOwnToken(TokenSessionId, &session, sizeof(session)) ? session : 1;
 }
 
 int RunsAsLocalSystem(void)

@@ -1,7 +1,7 @@
 /*
  * Who may change what Setup acts on: the permissions Setup gives the
  * folders it creates and the data files, the rule an existing folder must
- * pass, and the account Setup runs as.
+ * pass, and the account Setup runs as and the session it runs in.
  */
 #ifndef QUORVANE_SETUP_SECURITY_H
 #define QUORVANE_SETUP_SECURITY_H
@@ -30,6 +30,8 @@ int LetUsersWrite(const char *path);
 /* the account this process runs as, or NULL when it cannot be read */
 PSID RunningAccount(void);
 int RunsAsLocalSystem(void);
+/* the session this process runs in; 1 when it cannot be read */
+DWORD RunningSession(void);
 /* 1 when the owner of this security is SYSTEM, Administrators,
    TrustedInstaller or account: no one else may change who may change it */
 int IsOwnedSafely(PSECURITY_DESCRIPTOR descriptor, PSID account);

@@ -42,5 +42,9 @@ extern int SilentRun;
    HKEY_CURRENT_USER is no user's: no settings and no record are written
    there; written by WinMain at start, read by the registry writers */
 extern int SystemAccount;
+/* the session Setup runs in; in session 0, a deployment tool's, the
+   names the main program and Helper hold elsewhere are global ones any
+   user may create: written by WinMain at start, read by running.cpp */
+extern DWORD SetupSession;
 
 #endif

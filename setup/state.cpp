@@ -9,3 +9,4 @@ SetupModeKind SetupMode = Install;
 char InstallPath[MAX_PATH];
 int SilentRun;
 int SystemAccount;
+DWORD SetupSession;

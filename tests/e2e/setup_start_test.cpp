@@ -70,8 +70,8 @@ TEST_F(SetupStart, SilentRunBesideAHelperOrAnotherSetupIsToBeTriedAgain)
 
 TEST_F(SetupStart, SetupOfAnotherSessionHoldsTheMachinesMutex)
 {
-    /* the mutex a Setup holds in every session, held here as by a
-       deployment tool's run in session 0 */
+    /* Setup's lock where Windows offers no private namespace, as under
+       Wine, held here as by a deployment tool's run in session 0 */
     HANDLE other = CreateMutexA(NULL, TRUE, SETUP_GLOBAL_MUTEX);
     ASSERT_NE(nullptr, other);
     ASSERT_TRUE(StartSetup());
