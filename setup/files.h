@@ -19,6 +19,8 @@
 #define FILE_NEW_SUFFIX ".qvnew"
 #define FILE_OLD_SUFFIX ".qvold"
 #define FILE_SWAP_JOURNAL "Quorvane.qvswap"
+/* a journal this Setup cannot read, moved aside: never acted on */
+#define FILE_ASIDE_JOURNAL "Quorvane.qvswap-unread"
 
 /* what one run does with one file */
 enum FileStep : unsigned char {

@@ -8,12 +8,80 @@
  */
 #include "folder.h"
 
+#include <string.h>
+
+#include "change.h"
 #include "log.h"
 #include "paths.h"
 #include "security.h"
+#include "setup.h"
 #include "texts.h"
-#include "transaction.h"
 #include "../common/text.h"
+
+/* Process-wide state of the install folder, written and read here only: */
+/* the open install folder, or NULL */
+static HANDLE HeldFolder;
+/* the outermost folder this run created, ending in its backslash, or
+   empty */
+static char CreatedFolder[MAX_PATH];
+
+int HoldInstallFolder(void)
+{
+    ReleaseInstallFolder();
+    /* without FILE_SHARE_DELETE: while it is open, the folder can be
+       neither renamed nor replaced, nor can a folder above it. Opened to
+       list it: a handle for its attributes alone takes no part in the
+       sharing a rename checks */
+    HANDLE folder = CreateFileA(InstallPath, FILE_LIST_DIRECTORY,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    if (folder == INVALID_HANDLE_VALUE)
+        return 0;
+    HeldFolder = folder;
+    return 1;
+}
+
+HANDLE HeldInstallFolder(void)
+{
+    return HeldFolder;
+}
+
+void ReleaseInstallFolder(void)
+{
+    if (HeldFolder != NULL)
+        CloseHandle(HeldFolder);
+    HeldFolder = NULL;
+}
+
+void NoteCreatedFolder(const char *folder)
+{
+    if (CreatedFolder[0] == '\0')
+        CopyText(CreatedFolder, sizeof(CreatedFolder), folder);
+}
+
+/* the folders this run created, deepest first, while they are empty */
+void RemoveCreatedFolders(void)
+{
+    char folder[MAX_PATH];
+    if (CreatedFolder[0] == '\0' || !CopyText(folder, sizeof(folder), InstallPath))
+        return;
+    for (;;) {
+        if (RemoveDirectoryA(folder))
+            LogLine(LOG_DELETED "%s", folder);
+        if (lstrcmpiA(folder, CreatedFolder) == 0 || strlen(folder) <= strlen(CreatedFolder))
+            break;
+        /* up one folder: cut after the backslash before the last one */
+        char *last = (char *)LastCharacter(folder);
+        *last = '\0';
+        *(char *)LastPathComponent(folder) = '\0';
+    }
+    CreatedFolder[0] = '\0';
+}
+
+void ForgetCreatedFolders(void)
+{
+    CreatedFolder[0] = '\0';
+}
 
 int FolderLevelAt(const char *folder, int index, char *level, size_t size, int *place)
 {

@@ -39,7 +39,8 @@ int ProductFilesFit(void)
         if (!ComposeTemporaryFile(path, kProductFiles[i].name, FILE_NEW_SUFFIX))
             return 0;
     }
-    return ComposeInstallFile(path, sizeof(path), FILE_SWAP_JOURNAL);
+    /* the journal's aside name is the longer */
+    return ComposeInstallFile(path, sizeof(path), FILE_ASIDE_JOURNAL);
 }
 
 int DecideInstallFolder(const char *text)

@@ -12,7 +12,8 @@
 #include "registry.h"
 #include "setup.h"
 #include "texts.h"
-#include "transaction.h"
+#include "change.h"
+#include "snapshot.h"
 #include "../common/text.h"
 
 /* "Version" as 4 bytes, whatever type it was stored with */

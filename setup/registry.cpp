@@ -13,8 +13,12 @@
 #include "paths.h"
 #include "setup.h"
 #include "texts.h"
-#include "transaction.h"
+#include "change.h"
+#include "snapshot.h"
 #include "../common/text.h"
+
+/* the entry's version, which detection rules read */
+#define ENTRY_VERSION_VALUE "DisplayVersion"
 
 struct DwordDefault {
     const char *name;
@@ -100,6 +104,26 @@ void DeleteMachineKeyIfEmpty(const char *path)
         LogKey(LOG_REGISTRY_DELETED, HKEY_LOCAL_MACHINE, path, ERROR_SUCCESS);
 }
 
+/* a string value of the uninstall entry in text (size bytes); 0 without
+   one */
+static int ReadEntryValue(const char *name, char *text, size_t size)
+{
+    HKEY key;
+    DWORD type = 0, bytes = (DWORD)size - 1;
+    text[0] = '\0';
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, QV_UNINSTALL_KEY, 0, KEY_QUERY_VALUE, &key) !=
+        ERROR_SUCCESS)
+        return 0;
+    LONG status = RegQueryValueExA(key, name, NULL, &type, (BYTE *)text, &bytes);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) {
+        text[0] = '\0';
+        return 0;
+    }
+    text[bytes] = '\0';
+    return 1;
+}
+
 int RegisterUninstallEntry(void)
 {
     char program[MAX_PATH];
@@ -116,7 +140,11 @@ int RegisterUninstallEntry(void)
     /* what deployment tools run to uninstall with no one at the screen */
     JoinText(quietCommand, sizeof(quietCommand), command, " /S /UNINSTALL");
 
-    /* every value anew: what an earlier version left is no longer true */
+    /* every value anew: what an earlier version left is no longer true.
+       But its version until the record commits this one (see
+       CompleteEntryVersion) */
+    char version[16];
+    int versioned = ReadEntryValue(ENTRY_VERSION_VALUE, version, sizeof(version));
     if (!RememberKey(HKEY_LOCAL_MACHINE, QV_UNINSTALL_KEY))
         return 0;
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, QV_UNINSTALL_KEY);
@@ -131,7 +159,8 @@ int RegisterUninstallEntry(void)
     SetStringValue(key, "QuietUninstallString", quietCommand);
     /* what Programs and Features shows beside the name */
     SetStringValue(key, "DisplayIcon", program);
-    SetStringValue(key, "DisplayVersion", QV_VERSION_TEXT);
+    if (versioned)
+        SetStringValue(key, ENTRY_VERSION_VALUE, version);
     SetStringValue(key, "Publisher", QV_MAKER_NAME);
     SetStringValue(key, "InstallLocation", InstallPath);
     SetDwordValue(key, "NoModify", 1);
@@ -150,21 +179,26 @@ int DeleteUninstallEntry(void)
 
 int ReadUninstallCommand(char *command, size_t size)
 {
+    return ReadEntryValue("UninstallString", command, size);
+}
+
+int CompleteEntryVersion(void)
+{
+    char version[16];
     HKEY key;
-    DWORD type = 0, bytes = (DWORD)size - 1;
-    command[0] = '\0';
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, QV_UNINSTALL_KEY, 0, KEY_QUERY_VALUE, &key) !=
-        ERROR_SUCCESS)
-        return 0;
-    LONG status =
-        RegQueryValueExA(key, "UninstallString", NULL, &type, (BYTE *)command, &bytes);
-    RegCloseKey(key);
-    if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) {
-        command[0] = '\0';
-        return 0;
+    if (ReadEntryValue(ENTRY_VERSION_VALUE, version, sizeof(version)) &&
+        strcmp(version, QV_VERSION_TEXT) == 0)
+        return 1;
+    LONG status = MayChange() ? RegOpenKeyExA(HKEY_LOCAL_MACHINE, QV_UNINSTALL_KEY, 0,
+                                              KEY_SET_VALUE, &key)
+                              : ERROR_ACCESS_DENIED;
+    if (status == ERROR_SUCCESS) {
+        status = SetStringValue(key, ENTRY_VERSION_VALUE, QV_VERSION_TEXT) ? ERROR_SUCCESS
+                                                                          : ERROR_WRITE_FAULT;
+        RegCloseKey(key);
     }
-    command[bytes] = '\0';
-    return 1;
+    LogKey(LOG_REGISTRY_WRITTEN, HKEY_LOCAL_MACHINE, QV_UNINSTALL_KEY, status);
+    return status == ERROR_SUCCESS;
 }
 
 void DeleteProductKeys(void)

@@ -17,9 +17,14 @@ int SetStringValue(HKEY key, const char *name, const char *text);
 /* the main program's settings, where they are missing (none for
    LocalSystem); 0 when a key cannot be opened */
 int SeedSettings(void);
-/* the whole entry of this version for InstallPath, remembered first; 0
-   when it cannot be written */
+/* the whole entry of this version for InstallPath, remembered first, but
+   the version an earlier run committed (none for a new one); 0 when it
+   cannot be written */
 int RegisterUninstallEntry(void);
+/* the entry's version set to this one, once the machine's record has
+   committed it: a detection rule that reads it never runs ahead of the
+   record. 0 when it cannot be written (the next run completes it) */
+int CompleteEntryVersion(void);
 /* the entry deleted, remembered first; 0 when it cannot be remembered */
 int DeleteUninstallEntry(void);
 /* the entry's "UninstallString" in command (size bytes); 0 without one */

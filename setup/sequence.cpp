@@ -18,6 +18,7 @@
 #include "mode.h"
 #include "paths.h"
 #include "record.h"
+#include "restart.h"
 #include "registry.h"
 #include "running.h"
 #include "security.h"
@@ -132,28 +133,34 @@ static int HoldFolder(HWND owner, int use)
 }
 
 /* what a killed run left in the folder, finished or undone by whether
-   the machine's record says it had committed */
-static int Recover(void)
+   the machine's record says it had committed; and for a run that goes
+   on to change the files, the entry's version, set after the record,
+   completed */
+static int Recover(int changing)
 {
     LONG version = 0;
     int recorded = MachineRecordNamesInstallPath(&version);
+    if (changing && recorded && version == kSetupVersion)
+        CompleteEntryVersion();
     return RecoverInterruptedChanges(recorded, (unsigned long)version);
 }
 
-/* every target that takes part replaceable, asking Retry while a program
-   holds one: RunDone; RunBusy or RunFatal when no one waits (a silent
-   run, or Cancel); RunRefused for a target that cannot be replaced at
-   all (no access, a folder of its name) */
+/* every target that takes part replaceable: RunDone; RunFatal after
+   Cancel; RunRefused for a target that cannot be replaced at all (no
+   access, a folder of its name). While a program holds one, the wizard
+   asks Retry; a silent run, where no one waits, leaves it to the next
+   restart, as Windows Installer does */
 static int WaitUntilReplaceable(HWND owner)
 {
-    char path[MAX_PATH];
     DWORD error = 0;
-    while (!TargetsReplaceable(path, sizeof(path), &error)) {
+    for (int row; (row = FindUnreplaceableTarget(&error)) >= 0;) {
         if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION)
             return RunRefused;
-        if (SetupPathBox(owner, SETUP_IN_USE_BEFORE, path, SETUP_IN_USE_AFTER,
-                         MB_RETRYCANCEL | MB_ICONWARNING) != IDRETRY)
-            return SilentRun ? RunBusy : RunFatal;
+        if (SilentRun)
+            LeaveRowToRestart((size_t)row);
+        else if (SetupPathBox(owner, SETUP_IN_USE_BEFORE, TargetPath((size_t)row),
+                              SETUP_IN_USE_AFTER, MB_RETRYCANCEL | MB_ICONWARNING) != IDRETRY)
+            return RunFatal;
     }
     return RunDone;
 }
@@ -196,6 +203,13 @@ static int PrepareRows(HWND owner, FileColumn operation, int *changed)
             LogLine(LOG_FAILED "%s はフォルダです", target);
             return Abandon(RunFatal);
         }
+        if (step == CopyFromMedia && operation == RepairFiles &&
+            PendingAtRestart(target) == ReplacedAtRestart) {
+            /* an earlier run's new file is put in place at the restart */
+            SetRestartNeeded(1);
+            LogLine(LOG_AT_RESTART "%s", target);
+            continue;
+        }
         if (step == CopyFromMedia)
             /* a repair of a file that is whole */
             kept = operation == RepairFiles && MatchesMediaFile(i, target);
@@ -231,7 +245,7 @@ static int PrepareRows(HWND owner, FileColumn operation, int *changed)
 static int ChangeFiles(HWND owner, FileColumn operation, const char *doneText)
 {
     int changed = 0;
-    if (!Recover() || !BeginChanges(JournalChange))
+    if (!Recover(1) || !BeginChanges(JournalChange))
         return Abandon(RunFatal);
     int end = PrepareRows(owner, operation, &changed);
     if (end == RunDone)
@@ -244,6 +258,9 @@ static int ChangeFiles(HWND owner, FileColumn operation, const char *doneText)
     if (end != RunDone)
         return Abandon(end);
     CommitChanges();
+    /* the entry's version follows the record: a failure is logged, and
+       the next run completes it */
+    CompleteEntryVersion();
     /* a keyword file an earlier Setup left without the entry */
     for (size_t i = 0; i < kProductFileCount; i++) {
         char path[MAX_PATH];
@@ -255,7 +272,7 @@ static int ChangeFiles(HWND owner, FileColumn operation, const char *doneText)
         LogLine(LOG_NOTHING_TO_REPAIR);
     if (doneText != NULL)
         SetupBox(owner, doneText, MB_ICONINFORMATION);
-    return RunDone;
+    return RestartNeeded() ? RunRestart : RunDone;
 }
 
 int InstallSequence(HWND owner)
@@ -296,7 +313,7 @@ int RepairSequence(HWND owner)
 static int RemoveFiles(HWND owner)
 {
     int changed = 0;
-    if (!Recover() || !BeginChanges(JournalRemove))
+    if (!Recover(0) || !BeginChanges(JournalRemove))
         return Abandon(RunFatal);
     int end = PrepareRows(owner, UninstallFiles, &changed);
     if (end == RunDone)
@@ -327,7 +344,7 @@ int UninstallSequence(HWND owner)
     DeleteProductKeys();
     CommitChanges();
     SetupBox(owner, SETUP_UNINSTALLED_TEXT, MB_ICONINFORMATION);
-    return RunDone;
+    return RestartNeeded() ? RunRestart : RunDone;
 }
 
 int DecideRun(int uninstalling)

@@ -139,10 +139,15 @@
 #define LOG_PUT_BACK "元に戻す: "
 #define LOG_FINISHED_INTERRUPTED "中断された変更の完了: "
 #define LOG_UNDID_INTERRUPTED "中断された変更の取り消し: "
-/* a journal that is not whole, or whose run cannot be undone */
-#define LOG_JOURNAL_NOT_WHOLE "失敗: 中断された変更を扱えません: "
+/* a journal this Setup cannot read, moved aside; one whose run cannot be
+   undone */
+#define LOG_JOURNAL_ASIDE "読めない中断の記録を移しました: "
+#define LOG_JOURNAL_NOT_UNDONE "失敗: 中断された変更を元に戻せません: "
 #define LOG_TEMPORARY_FILE "一時ファイル: "
-#define LOG_OLD_FILE_KEPT "古いファイルは次回削除します: "
+/* a file replaced or deleted at the next restart, and the failure to
+   leave it there */
+#define LOG_AT_RESTART "再起動時に置き換えまたは削除: "
+#define LOG_AT_RESTART_FAILED "再起動時の置き換えの登録"
 #define LOG_MEDIA_VERIFIED "メディアの検証: "
 #define LOG_MEDIA_NOT_VERIFIED "メディアの検証: 一覧がありません"
 #define LOG_HELP "使い方: "

@@ -1,140 +1,76 @@
 /*
- * The transaction of a run (see transaction.h). A row of the product-file
- * table that takes part goes through these names beside its target T:
+ * The transaction of a run (see transaction.h). A row of the journal
+ * (during a run, a row of the product-file table) goes through these
+ * names beside its target T:
  *
  *   T.qvnew  its new file, made and flushed before the journal is written
  *   T.qvold  the old T, kept from the swap until the commit
  *
- * The journal is written before the first rename, and a row is finished
- * or undone from what the journal says it was and which of the three
- * names exist: every step is a rename, so each name is either there or
- * not, whenever the run was killed.
+ * The journal is written before the first rename and names its files, so
+ * that a row is finished or undone from what the journal says it was and
+ * which of the three names exist, by this Setup or a later one: every
+ * step is a rename, so each name is either there or not, whenever the
+ * run was killed. A target another program holds is left as it is, and
+ * after the commit replaced or deleted at the next restart (restart.h).
  */
 #include "transaction.h"
 
 #include <string.h>
 
 #include "files.h"
+#include "folder.h"
 #include "log.h"
 #include "paths.h"
+#include "restart.h"
 #include "setup.h"
+#include "snapshot.h"
 #include "texts.h"
 #include "../common/text.h"
 
-int (*ChangeHook)(int number);
+/* how far the run's changes have come: what the undo has to look at */
+enum Stage { NothingMade, NewFilesMade, JournalWritten };
 
 /* Process-wide state of the run's changes, written and read here only: */
-/* how many changes were asked for (MayChange) */
-static int Changes;
-/* 0 nothing to undo; 1 new files made; 2 the journal written, and the
-   targets possibly swapped */
 static int Stage;
 /* the rows that take part, as the journal says (or will say) */
 static struct SwapJournal Journal;
-/* each row's three names below InstallPath, and the journal's, named
-   when the run's changes begin */
-static char Target[kProductFileCount][MAX_PATH];
-static char Copy[kProductFileCount][MAX_PATH];
-static char Old[kProductFileCount][MAX_PATH];
+/* each row's three names below InstallPath, and the journal's and the
+   name an unreadable journal is moved aside to, named from the rows */
+static char Target[JOURNAL_MAX_ROWS][MAX_PATH];
+static char Copy[JOURNAL_MAX_ROWS][MAX_PATH];
+static char Old[JOURNAL_MAX_ROWS][MAX_PATH];
 static char JournalFile[MAX_PATH];
-/* the journal a killed run left, as RecoverInterruptedChanges reads it */
-static struct SwapJournal Found;
-/* the open install folder, or NULL */
-static HANDLE HeldFolder;
-/* the outermost folder this run created, ending in its backslash, or
-   empty */
-static char CreatedFolder[MAX_PATH];
+static char JournalAside[MAX_PATH];
+/* 1 for a row whose target another program holds, left to the restart */
+static char Held[JOURNAL_MAX_ROWS];
 
-/* the registry keys remembered, in the order of their first change, and
-   their values one after another in KeyValues: the name with its NUL,
-   the type, the size and the data */
-struct RememberedKey {
-    HKEY root;
-    const char *path;
-    int existed;
-    size_t start, end;
-};
-static RememberedKey Keys[8];
-static size_t KeyCount;
-static BYTE KeyValues[8192];
-static size_t KeyValuesUsed;
-
-int MayChange(void)
+/* every row's names below InstallPath, from the journal's names; 0 when
+   one does not fit */
+static int NameRows(void)
 {
-    Changes++;
-    return ChangeHook == NULL || ChangeHook(Changes);
-}
-
-int BeginChanges(char operation)
-{
-    int named = ComposeInstallFile(JournalFile, MAX_PATH, FILE_SWAP_JOURNAL);
-    Stage = 0;
-    memset(&Journal, 0, sizeof(Journal));
-    Journal.operation = operation;
-    Journal.version = (unsigned long)kSetupVersion;
-    Journal.count = kProductFileCount;
-    memset(Journal.rows, RowOutside, sizeof(Journal.rows));
-    for (size_t i = 0; i < kProductFileCount; i++) {
-        const char *name = kProductFiles[i].name;
-        named = CopyText(Journal.names[i], JOURNAL_NAME_SIZE, name) &&
-                ComposeInstallFile(Target[i], MAX_PATH, name) &&
+    int named = ComposeInstallFile(JournalFile, MAX_PATH, FILE_SWAP_JOURNAL) &&
+                ComposeInstallFile(JournalAside, MAX_PATH, FILE_ASIDE_JOURNAL);
+    for (size_t i = 0; i < Journal.count; i++) {
+        const char *name = Journal.names[i];
+        named = ComposeInstallFile(Target[i], MAX_PATH, name) &&
                 ComposeTemporaryFile(Copy[i], name, FILE_NEW_SUFFIX) &&
                 ComposeTemporaryFile(Old[i], name, FILE_OLD_SUFFIX) && named;
     }
     return named;
 }
 
-int HoldInstallFolder(void)
+int BeginChanges(char operation)
 {
-    ReleaseInstallFolder();
-    /* without FILE_SHARE_DELETE: while it is open, the folder can be
-       neither renamed nor replaced, nor can a folder above it. Opened to
-       list it: a handle for its attributes alone takes no part in the
-       sharing a rename checks */
-    HANDLE folder = CreateFileA(InstallPath, FILE_LIST_DIRECTORY,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS, NULL);
-    if (folder == INVALID_HANDLE_VALUE)
-        return 0;
-    HeldFolder = folder;
-    return 1;
-}
-
-HANDLE HeldInstallFolder(void)
-{
-    return HeldFolder;
-}
-
-void ReleaseInstallFolder(void)
-{
-    if (HeldFolder != NULL)
-        CloseHandle(HeldFolder);
-    HeldFolder = NULL;
-}
-
-void NoteCreatedFolder(const char *folder)
-{
-    if (CreatedFolder[0] == '\0')
-        CopyText(CreatedFolder, sizeof(CreatedFolder), folder);
-}
-
-/* the folders this run created, deepest first, while they are empty */
-static void RemoveCreatedFolders(void)
-{
-    char folder[MAX_PATH];
-    if (CreatedFolder[0] == '\0' || !CopyText(folder, sizeof(folder), InstallPath))
-        return;
-    for (;;) {
-        if (RemoveDirectoryA(folder))
-            LogLine(LOG_DELETED "%s", folder);
-        if (lstrcmpiA(folder, CreatedFolder) == 0 || strlen(folder) <= strlen(CreatedFolder))
-            break;
-        /* up one folder: cut after the backslash before the last one */
-        char *last = (char *)LastCharacter(folder);
-        *last = '\0';
-        *(char *)LastPathComponent(folder) = '\0';
-    }
-    CreatedFolder[0] = '\0';
+    Stage = NothingMade;
+    memset(&Journal, 0, sizeof(Journal));
+    memset(Held, 0, sizeof(Held));
+    Journal.operation = operation;
+    Journal.version = (unsigned long)kSetupVersion;
+    Journal.count = kProductFileCount;
+    memset(Journal.rows, RowOutside, sizeof(Journal.rows));
+    for (size_t i = 0; i < kProductFileCount; i++)
+        CopyText(Journal.names[i], JOURNAL_NAME_SIZE, kProductFiles[i].name);
+    return NameRows();
 }
 
 const char *NewFilePath(size_t row)
@@ -142,11 +78,17 @@ const char *NewFilePath(size_t row)
     return Copy[row];
 }
 
+const char *TargetPath(size_t row)
+{
+    return Target[row];
+}
+
 HANDLE CreateNewFile(size_t row)
 {
     if (!MayChange())
         return INVALID_HANDLE_VALUE;
-    Stage = Stage > 1 ? Stage : 1;
+    if (Stage == NothingMade)
+        Stage = NewFilesMade;
     HANDLE file =
         CreateFileA(Copy[row], GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE)
@@ -169,10 +111,10 @@ static int Leaves(size_t i)
     return Journal.rows[i] == RowReplaced || Journal.rows[i] == RowRemoved;
 }
 
-int TargetsReplaceable(char *path, size_t size, DWORD *error)
+int FindUnreplaceableTarget(DWORD *error)
 {
-    for (size_t i = 0; i < kProductFileCount; i++) {
-        if (!Leaves(i))
+    for (size_t i = 0; i < Journal.count; i++) {
+        if (!Leaves(i) || Held[i])
             continue;
         /* opened for deletion with no one else sharing it: a program that
            holds it, or a folder of that name, is found before anything
@@ -186,12 +128,16 @@ int TargetsReplaceable(char *path, size_t size, DWORD *error)
         }
         if (file == INVALID_HANDLE_VALUE) {
             LogError("置き換えの確認", Target[i], *error);
-            CopyText(path, size, Target[i]);
-            return 0;
+            return (int)i;
         }
         CloseHandle(file);
     }
-    return 1;
+    return -1;
+}
+
+void LeaveRowToRestart(size_t row)
+{
+    Held[row] = 1;
 }
 
 static int Move(const char *from, const char *to)
@@ -208,8 +154,8 @@ static void DeleteIfThere(const char *path)
         LogLine(LOG_DELETED "%s", path);
 }
 
-/* an old file, which may be read-only from a disc, deleted; 0 when it
-   stays */
+/* an old file, which may be read-only from a disc, deleted; one a
+   program holds is deleted at the restart. 0 when it stays for now */
 static int DeleteOld(const char *old)
 {
     if (GetFileAttributesA(old) == INVALID_FILE_ATTRIBUTES)
@@ -220,7 +166,8 @@ static int DeleteOld(const char *old)
         return 1;
     }
     LogFailure("削除", old);
-    LogLine(LOG_OLD_FILE_KEPT "%s", old);
+    /* and the journal stays, for a later run to delete it sooner */
+    LeaveToRestart(old, NULL);
     return 0;
 }
 
@@ -228,7 +175,7 @@ static int WriteJournal(void)
 {
     char text[JOURNAL_MAX_SIZE];
     DWORD length = (DWORD)FormatJournal(&Journal, text, sizeof(text)), written = 0;
-    Stage = 2;
+    Stage = JournalWritten;
     if (length == 0 || !MayChange())
         return 0;
     HANDLE file = CreateFileA(JournalFile, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
@@ -245,7 +192,7 @@ static int WriteJournal(void)
 int SwapTargets(void)
 {
     size_t taking = 0;
-    for (size_t i = 0; i < kProductFileCount; i++)
+    for (size_t i = 0; i < Journal.count; i++)
         taking += Journal.rows[i] != RowOutside;
     /* nothing to swap, nothing to journal: a repair that found every file
        whole, an uninstall of files deleted by hand */
@@ -253,8 +200,10 @@ int SwapTargets(void)
         return 1;
     if (!WriteJournal())
         return 0;
-    for (size_t i = 0; i < kProductFileCount; i++) {
+    for (size_t i = 0; i < Journal.count; i++) {
         char row = Journal.rows[i];
+        if (Held[i])
+            continue;
         if ((Leaves(i) && !Move(Target[i], Old[i])) ||
             ((row == RowReplaced || row == RowAdded) && !Move(Copy[i], Target[i])))
             return 0;
@@ -263,7 +212,8 @@ int SwapTargets(void)
 }
 
 /* row i back to what the journal's run found; 0 when its old file could
-   not be put back */
+   not be put back. A new file the next restart puts in place, left by an
+   earlier run, is not this run's to take away */
 static int RollBack(size_t i)
 {
     int ok = 1;
@@ -277,142 +227,93 @@ static int RollBack(size_t i)
         /* put there by the run, where nothing was */
         DeleteIfThere(Target[i]);
     }
-    DeleteIfThere(Copy[i]);
+    if (PendingAtRestart(Target[i]) != ReplacedAtRestart)
+        DeleteIfThere(Copy[i]);
     return ok;
 }
 
-/* row i as the journal's run was leaving it; 0 when its old file stays */
-static int RollForward(size_t i)
+/* row i as the committed run leaves it: its new file in place of its
+   target, or the target gone, and the old file deleted; a target another
+   program holds is replaced or deleted at the next restart. 0 when
+   something stays for a later run */
+static int FinishRow(size_t i)
 {
     char row = Journal.rows[i];
     int replacing = row != RowRemoved && FileIsThere(Copy[i]);
+    if (row == RowOutside)
+        return 1;
     /* a target not yet moved aside is the old file */
     if ((row == RowRemoved || (row == RowReplaced && replacing)) && FileIsThere(Target[i]) &&
-        !FileIsThere(Old[i]))
-        Move(Target[i], Old[i]);
-    if (replacing)
-        Move(Copy[i], Target[i]);
+        !FileIsThere(Old[i]) && !Move(Target[i], Old[i]))
+        return LeaveToRestart(replacing ? Copy[i] : Target[i], replacing ? Target[i] : NULL);
+    if (replacing && !Move(Copy[i], Target[i]))
+        return 0;
+    /* an earlier run's new file, which the restart would put back */
+    if (row == RowRemoved && FileIsThere(Copy[i]) && !DeleteFileA(Copy[i]))
+        LeaveToRestart(Target[i], NULL);
     return DeleteOld(Old[i]);
+}
+
+/* the install folder goes at the restart too, if by then nothing is
+   left in it */
+static void LeaveFolderToRestart(void)
+{
+    char folder[MAX_PATH];
+    int place;
+    /* never a drive's root, nor a share's */
+    if (FolderLevelAt(InstallPath, 1, folder, sizeof(folder), &place) &&
+        CopyText(folder, sizeof(folder), InstallPath)) {
+        *(char *)LastCharacter(folder) = '\0';
+        LeaveToRestart(folder, NULL);
+    }
 }
 
 void CommitChanges(void)
 {
     int left = 0;
-    for (size_t i = 0; Stage == 2 && i < kProductFileCount; i++) {
-        if (Leaves(i) && !DeleteOld(Old[i]))
-            left = 1;
-    }
-    if (Stage == 2 && !left)
+    for (size_t i = 0; Stage == JournalWritten && i < Journal.count; i++)
+        left = !FinishRow(i) || left;
+    if (Stage == JournalWritten && Journal.operation == JournalRemove && RestartNeeded())
+        LeaveFolderToRestart();
+    if (Stage == JournalWritten && !left)
         DeleteIfThere(JournalFile);
-    Stage = 0;
-    KeyCount = 0;
-    KeyValuesUsed = 0;
-    CreatedFolder[0] = '\0';
-}
-
-int RememberKey(HKEY root, const char *path)
-{
-    for (size_t i = 0; i < KeyCount; i++) {
-        if (Keys[i].root == root && lstrcmpiA(Keys[i].path, path) == 0)
-            return MayChange();
-    }
-    if (KeyCount == sizeof(Keys) / sizeof(Keys[0]) || !MayChange())
-        return 0;
-    RememberedKey *remembered = &Keys[KeyCount];
-    remembered->root = root;
-    remembered->path = path;
-    remembered->start = remembered->end = KeyValuesUsed;
-    HKEY key;
-    LONG status = RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE, &key);
-    remembered->existed = status == ERROR_SUCCESS;
-    if (status != ERROR_SUCCESS) {
-        KeyCount += status == ERROR_FILE_NOT_FOUND;
-        return status == ERROR_FILE_NOT_FOUND;
-    }
-    size_t used = KeyValuesUsed;
-    for (DWORD index = 0;; index++) {
-        /* name with its NUL, type, size, data */
-        char *name = (char *)KeyValues + used;
-        size_t room = sizeof(KeyValues) - used;
-        DWORD nameRoom = room < 256 ? (DWORD)room : 256, nameLength = nameRoom;
-        DWORD type = 0, size = 0;
-        status = RegEnumValueA(key, index, name, &nameLength, NULL, &type, NULL, &size);
-        if (status != ERROR_SUCCESS)
-            break;
-        size_t header = used + nameLength + 1;
-        if (header + 8 + size > sizeof(KeyValues)) {
-            status = ERROR_MORE_DATA;
-            break;
-        }
-        nameLength = nameRoom;
-        status = RegEnumValueA(key, index, name, &nameLength, NULL, &type, KeyValues + header + 8,
-                               &size);
-        if (status != ERROR_SUCCESS)
-            break;
-        memcpy(KeyValues + header, &type, 4);
-        memcpy(KeyValues + header + 4, &size, 4);
-        used = header + 8 + size;
-    }
-    RegCloseKey(key);
-    if (status != ERROR_NO_MORE_ITEMS) {
-        LogError("レジストリ読み込み", path, (DWORD)status);
-        return 0;
-    }
-    remembered->end = KeyValuesUsed = used;
-    KeyCount++;
-    return 1;
-}
-
-/* a remembered key as it was: the key deleted, then made again with its
-   values where there was one */
-static void RestoreKey(const RememberedKey *remembered)
-{
-    HKEY key;
-    /* gone with whatever the run wrote there; one that keeps a key below
-       it keeps its values too, and gets the remembered ones over them */
-    RegDeleteKeyA(remembered->root, remembered->path);
-    if (!remembered->existed)
-        return;
-    if (RegCreateKeyExA(remembered->root, remembered->path, 0, NULL, REG_OPTION_NON_VOLATILE,
-                        KEY_SET_VALUE, NULL, &key, NULL) != ERROR_SUCCESS) {
-        LogFailure("元に戻す", remembered->path);
-        return;
-    }
-    for (size_t at = remembered->start; at < remembered->end;) {
-        const char *valueName = (const char *)KeyValues + at;
-        size_t header = at + strlen(valueName) + 1;
-        DWORD type, size;
-        memcpy(&type, KeyValues + header, 4);
-        memcpy(&size, KeyValues + header + 4, 4);
-        RegSetValueExA(key, valueName, 0, type, KeyValues + header + 8, size);
-        at = header + 8 + size;
-    }
-    RegCloseKey(key);
-    LogLine(LOG_PUT_BACK "%s", remembered->path);
+    Stage = NothingMade;
+    ForgetRememberedKeys();
+    ForgetCreatedFolders();
 }
 
 void UndoChanges(void)
 {
     int ok = 1;
-    if (Stage > 0) {
+    if (Stage != NothingMade) {
         LogLine(LOG_PUT_BACK "%s", InstallPath);
-        for (size_t i = 0; i < kProductFileCount; i++)
+        for (size_t i = 0; i < Journal.count; i++)
             ok = RollBack(i) && ok;
         /* kept where an old file could not be put back, for the next run */
-        if (Stage == 2 && ok)
+        if (Stage == JournalWritten && ok)
             DeleteIfThere(JournalFile);
     }
-    while (KeyCount > 0)
-        RestoreKey(&Keys[--KeyCount]);
-    KeyValuesUsed = 0;
-    Stage = 0;
+    RestoreRememberedKeys();
+    Stage = NothingMade;
     ReleaseInstallFolder();
     RemoveCreatedFolders();
+}
+
+/* the temporary files of the table's rows in the log, for someone to look
+   at */
+static void LogTemporaryFiles(void)
+{
+    for (size_t i = 0; i < 2 * Journal.count; i++) {
+        const char *path = i % 2 ? Old[i / 2] : Copy[i / 2];
+        if (FileIsThere(path))
+            LogLine(LOG_TEMPORARY_FILE "%s", path);
+    }
 }
 
 int RecoverInterruptedChanges(int recorded, unsigned long version)
 {
     char data[JOURNAL_MAX_SIZE + 1];
+    struct SwapJournal found;
     DWORD read = 0;
     if (!BeginChanges(JournalChange))
         return 1;
@@ -421,35 +322,38 @@ int RecoverInterruptedChanges(int recorded, unsigned long version)
     HANDLE file =
         CreateFileA(JournalFile, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
     int journal = file != INVALID_HANDLE_VALUE;
-    /* its rows are taken as the table's: one of other names, or of more
-       or fewer (no name is empty), is not acted on */
     int whole = journal && ReadFile(file, data, sizeof(data), &read, NULL) &&
-                ParseJournal(data, read, &Journal, &Found) &&
-                memcmp(Found.names, Journal.names, sizeof(Journal.names)) == 0;
-    if (whole)
-        Journal = Found;
+                ParseJournal(data, read, &Journal, &found);
     if (journal)
         CloseHandle(file);
+    if (whole) {
+        Journal = found;
+        whole = NameRows();
+    }
+    if (journal && !whole) {
+        /* written by a Setup this one cannot read, or not whole: never
+           acted on, and moved aside so that no later run stops at it */
+        BeginChanges(JournalChange);
+        LogLine(LOG_JOURNAL_ASIDE "%s", JournalAside);
+        LogTemporaryFiles();
+        return Move(JournalFile, JournalAside);
+    }
     int committed = Journal.operation == JournalChange ? recorded && version == Journal.version
                                                        : !recorded;
-    int ok = whole || !journal, left = 0;
-    if (whole)
+    int ok = 1, left = 0;
+    if (journal)
         LogLine(committed ? LOG_FINISHED_INTERRUPTED "%s" : LOG_UNDID_INTERRUPTED "%s",
                 InstallPath);
-    for (size_t i = 0; ok && i < kProductFileCount; i++) {
-        if (whole && committed)
-            left = !RollForward(i) || left;
+    for (size_t i = 0; i < Journal.count; i++) {
+        if (journal && committed)
+            left = !FinishRow(i) || left;
         else
             ok = RollBack(i) && ok;
     }
     if (!ok) {
         /* left as it is for someone to look at: the log names its files */
-        LogLine(LOG_JOURNAL_NOT_WHOLE "%s", JournalFile);
-        for (size_t i = 0; i < 2 * kProductFileCount; i++) {
-            const char *path = i % 2 ? Old[i / 2] : Copy[i / 2];
-            if (FileIsThere(path))
-                LogLine(LOG_TEMPORARY_FILE "%s", path);
-        }
+        LogLine(LOG_JOURNAL_NOT_UNDONE "%s", JournalFile);
+        LogTemporaryFiles();
     } else if (!left) {
         DeleteIfThere(JournalFile);
     }

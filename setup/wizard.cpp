@@ -139,7 +139,7 @@ static void OnContinue(HWND hwnd)
         GetDlgItemTextW(hwnd, IDC_FOLDER_EDIT, wide, MAX_PATH + 1) < MAX_PATH)
         MarkedAnsiText(wide, typed, sizeof(typed));
     int end = RunAction(hwnd, 0, typed);
-    if (end == RunDone)
+    if (end == RunDone || end == RunRestart)
         EndDialog(hwnd, 1);
     else if (end != RunRefused)
         ExitRun(end);

@@ -80,22 +80,37 @@ TEST_F(Uninstall, HelperStartedWhileTheWizardIsOpenStopsItsContinue)
     EXPECT_TRUE(RecordedVersionIs(kThisVersion));
 }
 
-TEST_F(Uninstall, UninstallOfAFileInUseDeletesNothingOnCancel)
+TEST_F(Uninstall, FileInUseIsWaitedForOrDeletedAtTheRestart)
 {
-    std::string folder = TestRoot() + "Installed\\";
+    /* the user holds the main program's settings open */
+    std::string folder = TestRoot() + "Installed\\", settings = folder + QV_SETTINGS_FILE;
     ASSERT_TRUE(LayOutInstallation(folder, kThisVersion));
     const std::map<std::string, std::string> before = FolderContents(folder);
-    HANDLE held = HoldFile(folder + QV_HELPER_EXE);
+    HANDLE held = HoldFile(settings);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
-    std::string inUse = SETUP_IN_USE_BEFORE + folder + QV_HELPER_EXE + SETUP_IN_USE_AFTER;
+    /* the wizard asks; Cancel deletes nothing */
+    std::string inUse = SETUP_IN_USE_BEFORE + settings + SETUP_IN_USE_AFTER;
     ASSERT_TRUE(OpenWizard());
     PressButton(wizard, IDOK);
     ASSERT_TRUE(AnswerBox(inUse.c_str(), IconWarning, IDCANCEL));
     ASSERT_TRUE(EndsWithBox(SETUP_FATAL_TEXT, IconError, kExitFailed));
-    EXPECT_TRUE(RunsSilently("/S /UNINSTALL", SilentBusy));
     CloseHandle(held);
     EXPECT_EQ(before, FolderContents(folder));
     EXPECT_TRUE(RecordedVersionIs(kThisVersion));
+
+    /* a deployment tool's uninstall completes: the file goes at the
+       restart, and so does nothing else */
+    held = HoldFile(settings);
+    EXPECT_TRUE(RunsSilently("/S /UNINSTALL", SilentRestart));
+    EXPECT_TRUE(NothingRecorded());
+    EXPECT_EQ(1, PendingMentions(settings));
+    EXPECT_TRUE(RunsSilently("/S /UNINSTALL", SilentDone));
+    EXPECT_EQ(1, PendingMentions(settings));
+    CloseHandle(held);
+    ASSERT_TRUE(RestartWine());
+    EXPECT_TRUE(ProgramFilesRemoved(folder));
+    EXPECT_TRUE(NoTemporaryFiles(folder));
+    EXPECT_TRUE(KeywordsKept(folder));
 }
 
 TEST_F(Uninstall, UninstallThatCannotDeleteAFileKeepsTheRecord)

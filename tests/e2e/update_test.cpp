@@ -202,27 +202,44 @@ TEST_F(Update, RunKilledAfterTheRecordIsCompletedByTheNextSilentRun)
     EXPECT_TRUE(NoTemporaryFiles(folder));
 }
 
-TEST_F(Update, SilentUpdateOfAFileInUseEndsWithoutWaiting)
+TEST_F(Update, SilentUpdateOfAFileInUseIsCompletedAtTheRestart)
 {
-    /* no one can answer Retry: the run ends with its failure code */
-    std::string folder = TestRoot() + "Installed\\";
+    /* no one can answer Retry: a help viewer holds the help file, which
+       is replaced at the next restart, as Windows Installer does */
+    std::string folder = TestRoot() + "Installed\\", help = folder + QV_HELP_FILE;
     ASSERT_TRUE(LayOutInstallation(folder, kOlderVersion));
-    const std::map<std::string, std::string> before = FolderContents(folder);
-    HANDLE held = HoldFile(folder + QV_HELPER_EXE);
+    HANDLE held = HoldFile(help);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     std::string log = TestRoot() + "setup.log";
-    EXPECT_TRUE(RunsSilently("/S /LOG=" + log, SilentBusy));
-    CloseHandle(held);
-    EXPECT_TRUE(RecordedVersionIs(kOlderVersion));
-    /* not even the new copies are left */
-    EXPECT_EQ(before, FolderContents(folder));
-
-    /* the box it would have shown is one line of the log */
-    std::string text, inUse = BoxLine(SETUP_IN_USE_BEFORE + folder + QV_HELPER_EXE +
-                                      SETUP_IN_USE_AFTER);
+    EXPECT_TRUE(RunsSilently("/S /LOG=" + log, SilentRestart));
+    EXPECT_TRUE(RecordedVersionIs(kThisVersion));
+    EXPECT_EQ(1, PendingMentions(help));
+    std::string text;
     ASSERT_TRUE(ReadFileBytes(log, &text));
-    EXPECT_NE(std::string::npos, text.find(inUse + "\r\n")) << text;
+    EXPECT_NE(std::string::npos, text.find(LOG_AT_RESTART + help + "\r\n")) << text;
     EXPECT_TRUE(EveryLineIsOneEvent(text));
+    /* every other file is new */
+    for (const ProductFile *row : MediaRows()) {
+        std::string installed, source;
+        EXPECT_TRUE(folder + row->name == help ||
+                    (ReadFileBytes(folder + row->name, &installed) &&
+                     ReadFileBytes(media + row->mediaName, &source) && installed == source))
+            << row->name;
+    }
+    /* the same command again before the restart: nothing repeated, and
+       the pending file is no damage to repair */
+    const std::map<std::string, std::string> pending = FolderContents(folder);
+    EXPECT_TRUE(RunsSilently("/S /LOG=" + log, SilentRestart));
+    EXPECT_EQ(pending, FolderContents(folder));
+    EXPECT_EQ(1, PendingMentions(help));
+    ASSERT_TRUE(ReadFileBytes(log, &text));
+    EXPECT_EQ(std::string::npos, text.find(LOG_REPAIRED + help)) << text;
+
+    CloseHandle(held);
+    ASSERT_TRUE(RestartWine());
+    EXPECT_TRUE(HasProductFiles(folder));
+    EXPECT_TRUE(NoTemporaryFiles(folder));
+    EXPECT_EQ(0, PendingMentions(help));
 }
 
 TEST_F(Update, SilentUpdateBesideAProgramOfTheFolderInAnotherSessionIsToBeTriedAgain)

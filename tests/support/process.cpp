@@ -107,6 +107,15 @@ int StartProgram(Program *program, const std::string &exe,
     return StartProgramRaw(program, exe, line, currentDir);
 }
 
+int RestartWine()
+{
+    Program wineboot;
+    char system[MAX_PATH];
+    UINT n = GetSystemDirectoryA(system, MAX_PATH);
+    const std::string exe = std::string(system, n < MAX_PATH ? n : 0) + "\\wineboot.exe";
+    return StartProgramRaw(&wineboot, exe, "wineboot.exe -r", NULL) && WaitForExit(&wineboot) == 0;
+}
+
 int IsRunning(const Program *program)
 {
     return program->process != NULL &&

@@ -45,6 +45,9 @@ int StartProgramRaw(Program *program, const std::string &exe,
 /* the same with a wide command line, for names code page 932 cannot hold */
 int StartProgramWide(Program *program, const std::wstring &exe,
                      const std::wstring &commandLine, const char *currentDir);
+/* Wine restarted, as Windows restarts: what is pending at the restart is
+   carried out (wineboot -r); 1 when that ran */
+int RestartWine();
 /* the exit code, or STILL_ACTIVE after the deadline (the program is then
    ended) */
 DWORD WaitForExit(Program *program, DWORD timeoutMs = kWaitMs);

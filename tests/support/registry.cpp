@@ -20,6 +20,29 @@ void ResetProductRegistry()
     DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallKey);
     for (const char *key : kVerbKeys)
         DeleteKeyTree(HKEY_CLASSES_ROOT, key);
+    /* what a run left to the next restart, which no test restarts */
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPendingKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+        RegDeleteValueA(key, kPendingValue);
+        RegCloseKey(key);
+    }
+}
+
+int PendingMentions(const std::string &path)
+{
+    std::string list;
+    DWORD type = 0;
+    int count = 0;
+    if (!ReadRaw(HKEY_LOCAL_MACHINE, kPendingKey, kPendingValue, &list, &type))
+        return 0;
+    /* "\??\C:\x", then "", "\??\C:\y" or "!\??\C:\y", pair by pair */
+    for (size_t at = 0; at < list.size(); at = list.find('\0', at) + 1) {
+        const std::string name = list.c_str() + at;
+        count += name == "\\??\\" + path || name == "!\\??\\" + path;
+        if (list.find('\0', at) == std::string::npos)
+            break;
+    }
+    return count;
 }
 
 int ReadRaw(HKEY root, const char *key, const char *name, std::string *data,

@@ -10,8 +10,17 @@
 #include <string>
 #include <vector>
 
-/* no product keys, no uninstall entry, no verb keys */
+/* where Windows keeps what the next restart renames or deletes (a
+   REG_MULTI_SZ of pairs), a fact of Windows */
+inline const char kPendingKey[] = "System\\CurrentControlSet\\Control\\Session Manager";
+inline const char kPendingValue[] = "PendingFileRenameOperations";
+
+/* no product keys, no uninstall entry, no verb keys, nothing pending at
+   the restart */
 void ResetProductRegistry();
+/* how many of the operations pending at the restart name path, as the
+   file renamed or deleted or as where one goes */
+int PendingMentions(const std::string &path);
 int ReadDword(HKEY root, const char *key, const char *name, DWORD *value,
               DWORD *type = NULL);
 int ReadString(HKEY root, const char *key, const char *name,

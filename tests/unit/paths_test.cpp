@@ -20,9 +20,10 @@ namespace {
 /* the folder page's text, and /D=, into InstallPath */
 TEST(DecideInstallFolder, TakesFoldersAllTheProductsFilesFitBelowAndMakesThemAbsolute)
 {
-    /* the longest path below the folder: a file of the table, or the
-       journal, under its temporary name while an update swaps it */
-    size_t longest = strlen(FILE_SWAP_JOURNAL);
+    /* the longest path below the folder: a file of the table under its
+       temporary name while an update swaps it, or the name a journal
+       that cannot be read is moved aside to */
+    size_t longest = strlen(FILE_ASIDE_JOURNAL);
     for (const ProductFile &file : kProductFiles)
         longest = std::max(longest, strlen(file.name) + strlen(FILE_NEW_SUFFIX));
     const std::string fits = "C:\\" + std::string(MAX_PATH - 1 - longest - 4, 'a') + "\\";

@@ -16,6 +16,7 @@
 #include "setup/image.h"
 #include "setup/setup.h"
 #include "setup/texts.h"
+#include "setup/folder.h"
 #include "setup/transaction.h"
 #include "tests/support/contract.h"
 #include "tests/support/support.h"

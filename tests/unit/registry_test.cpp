@@ -99,6 +99,10 @@ TEST_F(Registry, UninstallEntryIsQuotedAndGoesAway)
 {
     const std::string program = std::string(SETUP_DEFAULT_FOLDER) + QV_SETUP_EXE;
     ASSERT_TRUE(RegisterUninstallEntry());
+    /* a new entry names its version once the record has committed it */
+    std::string version;
+    EXPECT_FALSE(ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion", &version));
+    ASSERT_TRUE(CompleteEntryVersion());
     struct Row {
         const char *name;
         std::string text;

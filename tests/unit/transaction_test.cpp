@@ -29,8 +29,10 @@
 #include "setup/files.h"
 #include "setup/media.h"
 #include "setup/record.h"
+#include "setup/restart.h"
 #include "setup/sequence.h"
 #include "setup/setup.h"
+#include "setup/folder.h"
 #include "setup/transaction.h"
 
 namespace {
@@ -104,6 +106,31 @@ State Capture(const std::string &folder)
     return state;
 }
 
+/* the uninstall entry's version, which detection rules read, and the
+   version of the machine's record */
+std::string EntryVersion(const State &state)
+{
+    auto value = state.keys[3].values.find("DisplayVersion");
+    return value == state.keys[3].values.end() ? "" : value->second.second.c_str();
+}
+
+DWORD RecordVersion(const State &state)
+{
+    DWORD version = 0;
+    auto value = state.keys[2].values.find(kVersionValue);
+    if (value != state.keys[2].values.end())
+        memcpy(&version, value->second.second.data(), sizeof(version));
+    return version;
+}
+
+/* the keys but the entry's version, which follows the commit */
+std::vector<KeyState> WithoutEntryVersion(const State &state)
+{
+    std::vector<KeyState> keys = state.keys;
+    keys[3].values.erase("DisplayVersion");
+    return keys;
+}
+
 /* a state written back, as a killed run left it */
 ::testing::AssertionResult Restore(const State &state, const std::string &folder)
 {
@@ -175,7 +202,9 @@ int RefuseAtStop(int)
     return 0;
 }
 
-enum Action { InstallAction, UpdateAction, UninstallAction, RepairAction };
+/* the update of a silent run while a help viewer holds the help file,
+   which is replaced at the next restart */
+enum Action { InstallAction, UpdateAction, UninstallAction, RepairAction, HeldUpdateAction };
 
 struct Recovery : public Registry {
     std::vector<std::string> mediaFiles;
@@ -211,7 +240,8 @@ struct Recovery : public Registry {
         int ok = MakeFreshFolder(Folder);
         for (const ProductFile &file : kProductFiles)
             ok = ok && WriteFileBytes(Folder + file.name, std::string("old ") + file.name);
-        DWORD version = action == UpdateAction ? QV_VERSION_NUMBER - 1 : QV_VERSION_NUMBER;
+        DWORD version = action == UpdateAction || action == HeldUpdateAction ? QV_VERSION_NUMBER - 1
+                                                                             : QV_VERSION_NUMBER;
         for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
             const char *key = root == HKEY_LOCAL_MACHINE ? kMachineSetupKey : kSetupKey;
             ok = ok && WriteDword(root, key, kVersionValue, version) &&
@@ -225,17 +255,30 @@ struct Recovery : public Registry {
         return ::testing::AssertionSuccess();
     }
 
+    /* the help viewer of HeldUpdateAction, which shares reading alone */
+    HANDLE Viewer(Action action)
+    {
+        return action == HeldUpdateAction
+                   ? CreateFileA((Folder + QV_HELP_FILE).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                 NULL, OPEN_EXISTING, 0, NULL)
+                   : INVALID_HANDLE_VALUE;
+    }
+
     /* the action as a run starts it, to its end */
     int Run(Action action)
     {
         strcpy(InstallPath, Folder.c_str());
         Seen = 0;
+        SetRestartNeeded(0);
         ReleaseInstallFolder();
         CloseMedia();
-        int end = action == InstallAction  ? InstallSequence(NULL)
-                  : action == UpdateAction ? UpdateSequence(NULL)
-                  : action == RepairAction ? RepairSequence(NULL)
-                                           : UninstallSequence(NULL);
+        HANDLE viewer = Viewer(action);
+        int end = action == InstallAction                                ? InstallSequence(NULL)
+                  : action == UpdateAction || action == HeldUpdateAction ? UpdateSequence(NULL)
+                  : action == RepairAction                               ? RepairSequence(NULL)
+                                                                         : UninstallSequence(NULL);
+        if (viewer != INVALID_HANDLE_VALUE)
+            CloseHandle(viewer);
         ReleaseInstallFolder();
         CloseMedia();
         return end;
@@ -245,12 +288,16 @@ struct Recovery : public Registry {
        old files with the machine's old record, or the new files with the
        new one (the entry may be ahead of the record; the run completes
        it) */
-    ::testing::AssertionResult RecoversToTheOldOrTheNew(const State &before, const State &after)
+    ::testing::AssertionResult RecoversToTheOldOrTheNew(Action action, const State &before,
+                                                        const State &after)
     {
         LONG version = 0;
         strcpy(InstallPath, Folder.c_str());
         int recorded = MachineRecordNamesInstallPath(&version);
+        HANDLE viewer = Viewer(action);
         RecoverInterruptedChanges(recorded, (unsigned long)version);
+        if (viewer != INVALID_HANDLE_VALUE)
+            CloseHandle(viewer);
         const State now = Capture(Folder);
         const State &expected = now.files == after.files ? after : before;
         if (now.files != expected.files)
@@ -272,7 +319,7 @@ struct Recovery : public Registry {
         const State before = Capture(Folder);
         Stop = 0;
         ChangeHook = RefuseAtStop;
-        ASSERT_EQ(RunDone, Run(action));
+        ASSERT_EQ(action == HeldUpdateAction ? RunRestart : RunDone, Run(action));
         const State after = Capture(Folder);
         ASSERT_FALSE(after == before);
         int steps = 0;
@@ -283,25 +330,37 @@ struct Recovery : public Registry {
             ASSERT_TRUE(LayOut(action));
             Killed = State();
             int end = Run(action);
-            if (end == RunDone && Killed.keys.empty()) {
+            /* an old file the refusal kept is deleted at the restart */
+            int done = end == RunDone || end == RunRestart;
+            if (done && Killed.keys.empty()) {
                 steps = Stop - 1;
                 break;
             }
             ASSERT_FALSE(Killed.keys.empty()) << "the run failed without a refusal";
             State refused = Capture(Folder);
-            if (end != RunDone) {
+            if (!done) {
                 EXPECT_TRUE(SameState(before, refused)) << "after the refusal";
             } else {
                 /* past the commit: the new files and records, an old
-                   file left behind at most */
-                EXPECT_TRUE(after.keys == refused.keys) << "past the commit";
+                   file or the entry's version left behind at most */
+                EXPECT_TRUE(WithoutEntryVersion(after) == WithoutEntryVersion(refused))
+                    << "past the commit";
                 for (const auto &file : after.files)
                     EXPECT_EQ(file.second, refused.files[file.first]) << file.first;
                 ChangeHook = NULL;
-                EXPECT_EQ(RunDone, Run(action));
+                end = Run(action);
+                EXPECT_TRUE(end == RunDone || end == RunRestart);
                 EXPECT_TRUE(SameState(after, Capture(Folder))) << "the next run";
                 ChangeHook = RefuseAtStop;
             }
+            /* a detection rule that reads the entry's version never finds
+               a version the record has not committed, and a record of
+               the new version always has its entry */
+            EXPECT_TRUE(EntryVersion(Killed) != QV_VERSION_TEXT ||
+                        RecordVersion(Killed) == QV_VERSION_NUMBER)
+                << "the entry's version runs ahead of the record";
+            if (action != UninstallAction && RecordVersion(Killed) == QV_VERSION_NUMBER)
+                EXPECT_TRUE(Killed.keys[3].exists) << "recorded without its entry";
             /* killed right before the change: the next run finds exactly
                the old files or exactly the new ones, as the machine's
                record says, and completes */
@@ -309,8 +368,9 @@ struct Recovery : public Registry {
                 UpdateKills.push_back(Killed);
             ASSERT_TRUE(Restore(Killed, Folder));
             ChangeHook = NULL;
-            EXPECT_TRUE(RecoversToTheOldOrTheNew(before, after));
-            EXPECT_EQ(RunDone, Run(action)) << "the next run after the kill";
+            EXPECT_TRUE(RecoversToTheOldOrTheNew(action, before, after));
+            end = Run(action);
+            EXPECT_TRUE(end == RunDone || end == RunRestart) << "the next run after the kill";
             EXPECT_TRUE(SameState(after, Capture(Folder))) << "after the kill and the next run";
             ChangeHook = RefuseAtStop;
         }
@@ -349,6 +409,30 @@ TEST_F(Recovery, InstallStoppedAtEachChange)
 TEST_F(Recovery, UpdateStoppedAtEachChange)
 {
     EveryStep(UpdateAction);
+}
+
+TEST_F(Recovery, UpdateOfAFileInUseStoppedAtEachChange)
+{
+    EveryStep(HeldUpdateAction);
+}
+
+/* what the restart does, as Windows carries the operations out in their
+   order, each left there once however often a run asks */
+TEST_F(Recovery, WhatIsLeftToTheRestartIsLeftOnce)
+{
+    ASSERT_TRUE(LayOut(UpdateAction));
+    const std::string file = Folder + QV_HELP_FILE, copy = file + FILE_NEW_SUFFIX;
+    ASSERT_TRUE(WriteFileBytes(copy, "new"));
+    EXPECT_EQ(LeftAsItIs, PendingAtRestart(file.c_str()));
+    for (int twice = 0; twice < 2; twice++)
+        EXPECT_TRUE(LeaveToRestart(copy.c_str(), file.c_str()));
+    EXPECT_EQ(ReplacedAtRestart, PendingAtRestart(file.c_str()));
+    EXPECT_EQ(1, PendingMentions(file));
+    for (int twice = 0; twice < 2; twice++)
+        EXPECT_TRUE(LeaveToRestart(file.c_str(), NULL));
+    EXPECT_EQ(DeletedAtRestart, PendingAtRestart(file.c_str()));
+    EXPECT_EQ(2, PendingMentions(file));
+    EXPECT_TRUE(RestartNeeded());
 }
 
 TEST_F(Recovery, UninstallStoppedAtEachChange)
@@ -402,6 +486,81 @@ TEST_F(Recovery, ARecordedFolderThatIsGoneIsMadeAndHeldOrLeftAlone)
             EXPECT_TRUE(after.files.empty());
     }
     Folder = laidOut;
+}
+
+/* the journal of a killed update of one file, format '2' unless told:
+   its target moved aside, its new file made */
+std::string KilledJournal(const char *name, char format = JOURNAL_FORMAT)
+{
+    struct SwapJournal journal = {};
+    journal.operation = JournalChange;
+    journal.version = QV_VERSION_NUMBER;
+    journal.count = format == JOURNAL_FORMAT ? 1 : kProductFileCount;
+    memset(journal.rows, RowOutside, journal.count);
+    journal.rows[0] = RowReplaced;
+    for (size_t i = 0; i < journal.count; i++)
+        strcpy(journal.names[i], i == 0 ? name : kProductFiles[i].name);
+    char out[JOURNAL_MAX_SIZE];
+    std::string text(out, FormatJournal(&journal, out, sizeof(out)));
+    if (format == JOURNAL_FORMAT)
+        return text;
+    /* the earlier layout: a character per row of the table */
+    text[JOURNAL_FORMAT_AT] = format;
+    return text.substr(0, JOURNAL_ROWS_AT) + std::string(journal.rows, journal.count) +
+           JOURNAL_END;
+}
+
+TEST_F(Recovery, AJournalAKilledRunLeftIsFinishedUndoneOrMovedAside)
+{
+    const std::string main = kProductFiles[0].name, extra = "Extra.dll";
+    struct Row {
+        const char *what;
+        std::string name, journal, recorded;
+        /* the target's bytes afterwards, or empty while its temporary
+           files stay as they were */
+        std::string target;
+    } rows[] = {
+        {"the earlier format, committed", main, KilledJournal(main.c_str(), JOURNAL_TABLE_FORMAT),
+         Folder, "new"},
+        {"a file of another version's table, committed", extra, KilledJournal(extra.c_str()),
+         Folder, "new"},
+        {"committed in another folder, so not here", main, KilledJournal(main.c_str()),
+         TestRoot() + "rec\\Other\\", "old"},
+        {"one this Setup cannot read", main, KilledJournal(main.c_str()).substr(1), Folder, ""},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        ASSERT_TRUE(LayOut(UpdateAction));
+        ASSERT_TRUE(WriteString(HKEY_LOCAL_MACHINE, kMachineSetupKey, kInstallPathValue,
+                                row.recorded));
+        ASSERT_TRUE(WriteDword(HKEY_LOCAL_MACHINE, kMachineSetupKey, kVersionValue,
+                               QV_VERSION_NUMBER));
+        const std::string target = Folder + row.name;
+        DeleteFileA(target.c_str());
+        ASSERT_TRUE(WriteFileBytes(target + FILE_OLD_SUFFIX, "old") &&
+                    WriteFileBytes(target + FILE_NEW_SUFFIX, "new") &&
+                    WriteFileBytes(Folder + FILE_SWAP_JOURNAL, row.journal));
+        const State killed = Capture(Folder);
+        strcpy(InstallPath, Folder.c_str());
+        LONG version = 0;
+        int recorded = MachineRecordNamesInstallPath(&version);
+        EXPECT_TRUE(RecoverInterruptedChanges(recorded, (unsigned long)version));
+        State now = Capture(Folder);
+        if (row.target.empty()) {
+            /* never acted on: moved aside, its run's files as they were */
+            EXPECT_EQ(row.journal, now.files[FILE_ASIDE_JOURNAL]);
+            now.files[FILE_SWAP_JOURNAL] = now.files[FILE_ASIDE_JOURNAL];
+            now.files.erase(FILE_ASIDE_JOURNAL);
+            EXPECT_TRUE(killed.files == now.files);
+            continue;
+        }
+        EXPECT_EQ(row.target, now.files[row.name]);
+        for (const char *left : {FILE_OLD_SUFFIX, FILE_NEW_SUFFIX})
+            EXPECT_EQ(0u, now.files.count(row.name + left)) << left;
+        EXPECT_EQ(0u, now.files.count(FILE_SWAP_JOURNAL));
+    }
+    /* and the run goes on past one it cannot read */
+    EXPECT_EQ(RunDone, Run(UpdateAction));
 }
 
 /* an update killed at each of its changes, then an uninstall: it
