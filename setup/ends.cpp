@@ -6,6 +6,7 @@
 #include "ends.h"
 
 #include <stdlib.h>
+#include <string.h>
 
 #include "log.h"
 #include "setup.h"
@@ -47,13 +48,17 @@ static const struct EndRow {
     signed char interactive;
     char fatalBox;
     short silent;
-    const char *meaning;
 } kEnds[] = {
-#define RUN_END_ROW(name, interactive, silent, fatalBox, meaning) \
-    {interactive, fatalBox, silent, meaning},
+#define RUN_END_ROW(name, interactive, silent, fatalBox, meaning) {interactive, fatalBox, silent},
     RUN_ENDS(RUN_END_ROW)
 #undef RUN_END_ROW
 };
+/* what each end means, one after another in their order */
+static const char kMeanings[] =
+#define RUN_END_MEANING(name, interactive, silent, fatalBox, meaning) meaning "\0"
+    RUN_ENDS(RUN_END_MEANING)
+#undef RUN_END_MEANING
+    ;
 
 int ExitCodeOf(int end)
 {
@@ -65,7 +70,10 @@ int EndRun(int end)
     if (kEnds[end].fatalBox)
         SetupBox(NULL, SETUP_FATAL_TEXT, MB_ICONERROR);
     int code = ExitCodeOf(end);
-    LogLine(LOG_END "%d (%s)", code, kEnds[end].meaning);
+    const char *meaning = kMeanings;
+    for (int i = 0; i < end; i++)
+        meaning += strlen(meaning) + 1;
+    LogLine(LOG_END "%d (%s)", code, meaning);
     return code;
 }
 

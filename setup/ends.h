@@ -47,9 +47,9 @@ enum SilentExitCode {
     END(RunFatal, ExitFailed, SilentFailed, 1, "エラーのため完了できませんでした")           \
     /* the log asked for cannot be written: nothing is done */                              \
     END(RunLogFailed, ExitFailed, SilentLogFailed, 1,                                       \
-        "ログ ファイルに書き込めないため、何もしていません")                                 \
+        "ログに書き込めないため、何もしていません")                                 \
     /* done, with a file in use replaced or deleted at the next restart */                 \
-    END(RunRestart, ExitDone, SilentRestart, 0, "完了しました。再起動すると使用中のファイルが置き換わります")
+    END(RunRestart, ExitDone, SilentRestart, 0, "再起動で完了します")
 
 #define RUN_END_NAME(name, interactive, silent, fatalBox, meaning) name,
 enum RunEnd { RUN_ENDS(RUN_END_NAME) };

@@ -66,39 +66,39 @@ size_t FormatJournal(const struct SwapJournal *journal, char *out, size_t size)
 int ParseJournal(const char *data, size_t size, const struct SwapJournal *table,
                  struct SwapJournal *out)
 {
+    /* the journal written again, compared with what was read */
+    static char again[JOURNAL_MAX_SIZE];
+    size_t at = JOURNAL_ROWS_AT;
     memset(out, 0, sizeof(*out));
-    if (size < JOURNAL_ROWS_AT + JOURNAL_END_SIZE)
+    if (size < JOURNAL_ROWS_AT + JOURNAL_END_SIZE || size > sizeof(again))
         return 0;
     char format = data[JOURNAL_FORMAT_AT];
-    int named = format == JOURNAL_FORMAT;
-    size_t count = (unsigned char)data[JOURNAL_COUNT_AT], at = JOURNAL_ROWS_AT;
-    size_t end = size - JOURNAL_END_SIZE;
-    int whole = memcmp(data, JOURNAL_MARKER, JOURNAL_FORMAT_AT) == 0 &&
-                memcmp(data + end, JOURNAL_END, JOURNAL_END_SIZE) == 0 &&
-                count <= JOURNAL_MAX_ROWS &&
-                (named || (format == JOURNAL_TABLE_FORMAT && count == table->count));
     out->operation = data[JOURNAL_OPERATION_AT];
     for (int i = 4; i-- > 0;)
         out->version = out->version << 8 | (unsigned char)data[JOURNAL_VERSION_AT + i];
-    out->count = count;
-    if (!named)
+    out->count = (unsigned char)data[JOURNAL_COUNT_AT];
+    if (format == JOURNAL_TABLE_FORMAT && out->count == table->count &&
+        size == JOURNAL_ROWS_AT + out->count + JOURNAL_END_SIZE) {
+        /* the earlier layout: a state per row of this build's table */
+        memcpy(out->rows, data + at, out->count);
         memcpy(out->names, table->names, sizeof(out->names));
-    for (size_t i = 0; whole && i < count; i++) {
-        /* a row is its state, then in format '2' the name's length and
-           the name */
-        size_t length = named && end - at >= 2 ? (unsigned char)data[at + 1] : 0;
-        size_t row = named ? 2 + length : 1;
-        whole = end - at >= row && length < JOURNAL_NAME_SIZE;
-        if (whole) {
+        if (memcmp(data, JOURNAL_MARKER, JOURNAL_FORMAT_AT) == 0 &&
+            memcmp(data + size - JOURNAL_END_SIZE, JOURNAL_END, JOURNAL_END_SIZE) == 0 &&
+            IsWhole(out))
+            return 1;
+    } else if (format == JOURNAL_FORMAT) {
+        /* read as far as the bytes go; what is whole gives exactly these
+           bytes again when it is written */
+        for (size_t i = 0; i < out->count && i < JOURNAL_MAX_ROWS && at + 2 <= size; i++) {
+            size_t length = (unsigned char)data[at + 1];
             out->rows[i] = data[at];
-            memcpy(out->names[i], data + at + 2, length);
-            /* a NUL within the name is no name */
-            whole = !named || strlen(out->names[i]) == length;
+            if (length < JOURNAL_NAME_SIZE && at + 2 + length <= size)
+                memcpy(out->names[i], data + at + 2, length);
+            at += 2 + length;
         }
-        at += row;
+        if (FormatJournal(out, again, sizeof(again)) == size && memcmp(again, data, size) == 0)
+            return 1;
     }
-    if (whole && at == end && IsWhole(out))
-        return 1;
     memset(out, 0, sizeof(*out));
     return 0;
 }

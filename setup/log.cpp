@@ -9,6 +9,7 @@
 
 #include <stdarg.h>
 #include <stdio.h>
+#include <string.h>
 
 #include <aclapi.h>
 
@@ -22,11 +23,11 @@ static HANDLE LogFile;
 
 /* 1 when final, the path Windows gives for an open file (\\?\C:\x, or
    \\?\UNC\server\share\x for \\server\share\x), names asked */
-static int SameName(const wchar_t *asked, const wchar_t *final)
+static int SameName(const char *asked, const char *final)
 {
-    if (wcsncmp(final, L"\\\\?\\UNC\\", 8) == 0)
-        return asked[0] == '\\' && lstrcmpiW(asked + 1, final + 7) == 0;
-    return wcsncmp(final, L"\\\\?\\", 4) == 0 && lstrcmpiW(asked, final + 4) == 0;
+    if (memcmp(final, "\\\\?\\UNC\\", 8) == 0)
+        return asked[0] == '\\' && lstrcmpiA(asked + 1, final + 7) == 0;
+    return memcmp(final, "\\\\?\\", 4) == 0 && lstrcmpiA(asked, final + 4) == 0;
 }
 
 /* 1 when the open file is a plain file of its own, reached by the path
@@ -36,13 +37,12 @@ static int SameName(const wchar_t *asked, const wchar_t *final)
    who could let someone else read it or put another in its place */
 static int IsLogOfItsOwn(HANDLE file, const char *path)
 {
-    wchar_t wide[MAX_PATH], asked[MAX_PATH], final[MAX_PATH + 8];
+    char asked[MAX_PATH], final[MAX_PATH + 8];
     BY_HANDLE_FILE_INFORMATION info;
     PSECURITY_DESCRIPTOR security = NULL;
-    DWORD n = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path, -1, wide, MAX_PATH);
-    int own = n != 0 && GetFullPathNameW(wide, MAX_PATH, asked, NULL) - 1u < MAX_PATH - 1u &&
-              GetLongPathNameW(asked, asked, MAX_PATH) - 1u < MAX_PATH - 1u &&
-              GetFinalPathNameByHandleW(file, final, MAX_PATH + 8, 0) - 1u < MAX_PATH + 7u &&
+    int own = GetFullPathNameA(path, MAX_PATH, asked, NULL) - 1u < MAX_PATH - 1u &&
+              GetLongPathNameA(asked, asked, MAX_PATH) - 1u < MAX_PATH - 1u &&
+              GetFinalPathNameByHandleA(file, final, MAX_PATH + 8, 0) - 1u < MAX_PATH + 7u &&
               SameName(asked, final) && GetFileInformationByHandle(file, &info) &&
               (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) ==
                   0 &&

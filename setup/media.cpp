@@ -23,8 +23,8 @@
 enum { DigestUnknown = 0, DigestRead = 1, DigestListed = 2 };
 
 /* Process-wide state of the media, written by OpenMedia and read here: */
-/* each row's media file, open and denying writes, or INVALID_HANDLE_VALUE
-   (Setup.exe, whose bytes image.cpp holds) */
+/* each row's media file, open and denying writes: Setup.exe's is the one
+   image.cpp holds */
 static HANDLE MediaFile[kProductFileCount];
 static char MediaPath[kProductFileCount][MAX_PATH];
 static DWORD MediaSize[kProductFileCount];
@@ -39,45 +39,29 @@ static HCRYPTPROV Provider;
 /* one buffer for every read */
 static BYTE Chunk[32768];
 
-static int IsOwnRow(size_t row)
-{
-    return lstrcmpiA(kProductFiles[row].name, QV_SETUP_EXE) == 0;
-}
-
-static int BeginHash(HCRYPTHASH *hash)
-{
-    *hash = 0;
-    return (Provider != 0 ||
-            CryptAcquireContextA(&Provider, NULL, NULL, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) &&
-           CryptCreateHash(Provider, CALG_SHA_256, 0, 0, hash);
-}
-
-/* the hash's value into digest, and the hash released */
-static int EndHash(HCRYPTHASH hash, int ok, BYTE *digest)
-{
-    DWORD length = MEDIA_HASH_SIZE;
-    if (hash == 0)
-        return 0;
-    ok = ok && CryptGetHashParam(hash, HP_HASHVAL, digest, &length, 0) &&
-         length == MEDIA_HASH_SIZE;
-    CryptDestroyHash(hash);
-    return ok;
-}
-
 /* file from its start to its end hashed into digest and, with to,
    copied into it as it is read; its size in *size */
 static int ReadWhole(HANDLE file, BYTE *digest, HANDLE to, DWORD *size)
 {
-    HCRYPTHASH hash;
-    DWORD read = 0, written = 0;
-    int ok = SetFilePointer(file, 0, NULL, FILE_BEGIN) == 0 && BeginHash(&hash);
+    HCRYPTHASH hash = 0;
+    DWORD read = 0, length = MEDIA_HASH_SIZE;
+    int ok = SetFilePointer(file, 0, NULL, FILE_BEGIN) == 0 &&
+             (Provider != 0 ||
+              CryptAcquireContextA(&Provider, NULL, NULL, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) &&
+             CryptCreateHash(Provider, CALG_SHA_256, 0, 0, &hash);
     *size = 0;
     while (ok && (ok = ReadFile(file, Chunk, sizeof(Chunk), &read, NULL)) && read > 0) {
         ok = CryptHashData(hash, Chunk, read, 0) &&
-             (to == NULL || (WriteFile(to, Chunk, read, &written, NULL) && written == read));
+             (to == NULL || (WriteFile(to, Chunk, read, &length, NULL) && length == read));
         *size += read;
     }
-    return EndHash(hash, ok, digest);
+    if (hash != 0) {
+        length = MEDIA_HASH_SIZE;
+        ok = ok && CryptGetHashParam(hash, HP_HASHVAL, digest, &length, 0) &&
+             length == MEDIA_HASH_SIZE;
+        CryptDestroyHash(hash);
+    }
+    return ok;
 }
 
 int HashFile(HANDLE file, BYTE *digest, DWORD *size)
@@ -118,11 +102,10 @@ static const MediaListEntry *MediaList(DWORD *count)
    size, and gives the hash its copy must have */
 static int IsListed(size_t row, const MediaListEntry *list, DWORD count)
 {
-    char name[MEDIA_LIST_NAME_SIZE];
-    memset(name, 0, sizeof(name));
-    CopyText(name, sizeof(name), kProductFiles[row].mediaName);
     for (DWORD at = 0; at < count; at++) {
-        if (memcmp(list[at].name, name, sizeof(name)) == 0 && list[at].size == MediaSize[row]) {
+        /* the names are shorter than their room, which pads them with NULs */
+        if (strncmp(list[at].name, kProductFiles[row].mediaName, MEDIA_LIST_NAME_SIZE) == 0 &&
+            list[at].size == MediaSize[row]) {
             memcpy(MediaDigest[row], list[at].digest, MEDIA_HASH_SIZE);
             MediaDigestFrom[row] = DigestListed;
             return 1;
@@ -152,24 +135,27 @@ int OpenMedia(char *problem, size_t size)
         DWORD high = 0;
         if (name == NULL)
             continue;
-        int own = IsOwnRow(i), result = MediaReady;
-        if (!(own ? CopyText(path, MAX_PATH, self) : JoinText(path, MAX_PATH, MediaFolder, name))) {
-            result = MediaMissing;
-        } else if (own) {
-            /* the running program, proven when Setup started */
-            if (OwnImageBytes(&MediaSize[i]) == NULL)
-                result = MediaChanged;
+        int own = lstrcmpiA(name, QV_SETUP_EXE) == 0, result = MediaReady;
+        /* Setup.exe is the running program, held and proven when Setup
+           started; a path too long leaves path empty, which opens nothing */
+        if (own) {
+            CopyText(path, MAX_PATH, self);
+            MediaFile[i] = OwnImageFile();
         } else {
+            JoinText(path, MAX_PATH, MediaFolder, name);
             MediaFile[i] =
                 CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-            if (MediaFile[i] == INVALID_HANDLE_VALUE ||
-                (MediaSize[i] = GetFileSize(MediaFile[i], &high)) == INVALID_FILE_SIZE ||
-                high != 0) {
+        }
+        if (MediaFile[i] == INVALID_HANDLE_VALUE) {
+            if (!own)
                 LogFailure("読み込み", path);
-                result = MediaMissing;
-            } else if (list != NULL && !IsListed(i, list, count)) {
-                result = MediaChanged;
-            }
+            result = own ? MediaChanged : MediaMissing;
+        } else if ((MediaSize[i] = GetFileSize(MediaFile[i], &high)) == INVALID_FILE_SIZE ||
+                   high != 0) {
+            LogFailure("読み込み", path);
+            result = MediaMissing;
+        } else if (list != NULL && !own && !IsListed(i, list, count)) {
+            result = MediaChanged;
         }
         if (result == MediaChanged)
             LogLine(LOG_FAILED LOG_MEDIA_VERIFIED "%s", path);
@@ -187,7 +173,9 @@ int OpenMedia(char *problem, size_t size)
 void CloseMedia(void)
 {
     for (size_t i = 0; i < kProductFileCount; i++) {
-        if (MediaOpen && MediaFile[i] != INVALID_HANDLE_VALUE && MediaFile[i] != NULL)
+        /* Setup's own file stays held */
+        if (MediaOpen && MediaFile[i] != INVALID_HANDLE_VALUE && MediaFile[i] != NULL &&
+            MediaFile[i] != OwnImageFile())
             CloseHandle(MediaFile[i]);
         MediaFile[i] = INVALID_HANDLE_VALUE;
         MediaDigestFrom[i] = DigestUnknown;
@@ -203,13 +191,8 @@ const char *MediaFilePath(size_t row)
 int CopyMediaFile(size_t row, HANDLE to)
 {
     BYTE digest[MEDIA_HASH_SIZE];
-    DWORD size = 0, written = 0;
-    const BYTE *own = IsOwnRow(row) ? OwnImageBytes(&size) : NULL;
+    DWORD size = 0;
     /* the copy is whole on the disk before the journal says it is there */
-    if (own != NULL)
-        return WriteFile(to, own, size, &written, NULL) && written == size && FlushFileBuffers(to)
-                   ? MediaReady
-                   : MediaMissing;
     if (!ReadWhole(MediaFile[row], digest, to, &size) || !FlushFileBuffers(to))
         return MediaMissing;
     /* what was copied is what was read: a file changed since it was
@@ -229,18 +212,12 @@ int MatchesMediaFile(size_t row, const char *path)
 {
     BYTE digest[MEDIA_HASH_SIZE];
     DWORD size = 0;
-    HCRYPTHASH hash;
     /* what the media file must be: the list's, or this read's, which the
        copy then holds it to */
     if (MediaDigestFrom[row] == DigestUnknown) {
-        const BYTE *own = IsOwnRow(row) ? OwnImageBytes(&size) : NULL;
-        if (own != NULL ? BeginHash(&hash) &&
-                              EndHash(hash, CryptHashData(hash, own, size, 0), MediaDigest[row])
-                        : HashFile(MediaFile[row], MediaDigest[row], &size) &&
-                              size == MediaSize[row])
-            MediaDigestFrom[row] = DigestRead;
-        else
+        if (!HashFile(MediaFile[row], MediaDigest[row], &size) || size != MediaSize[row])
             return 0;
+        MediaDigestFrom[row] = DigestRead;
     }
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
     int same = file != INVALID_HANDLE_VALUE && HashFile(file, digest, &size) &&

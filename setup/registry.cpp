@@ -20,29 +20,19 @@
 /* the entry's version, which detection rules read */
 #define ENTRY_VERSION_VALUE "DisplayVersion"
 
-struct DwordDefault {
-    const char *name;
-    DWORD value;
-};
-
-static const DwordDefault kMainDefaults[] = {
-    {"History", 0},
-    {"WindowTop", 0},
-    {"WindowLeft", 0},
-};
-
-static const DwordDefault kOptionDefaults[] = {
-    {"IsCompareIC", 0},        {"IsPartOfKeyword", 0},
-    {"IsSearchAll", 1},        {"IsExplorerView", 0},
-    {"IsEndAfterOpen", 0},     {"UseAutoComplete", 1},
-    {"ShowExplorer", 1},       {"ShowSpecials", 1},
-    {"UseExtended", 1},        {"IsLastLocation", 0},
-    {"IsOnTop", 0},            {"ShowTrayIcon", 1},
-    {"UseActivateKey", 1},     {"UseActivateKeyToTop", 1},
-    {"UseActivateKeyMod", 0},  {"UseActivateKeyCode", 18},
-    {"IsModernButton", 1},     {"ShowMenuIcon", 1},
-    {"WindowSize", 0},         {"UseShellExtention", 0},
-};
+/* the main program's settings with their defaults, seeded in this order:
+   the names one after another, each with its NUL, and the default of
+   each in the same order (a list of names keeps Setup small: no pointer
+   to relocate per name) */
+static const char kMainNames[] = "History\0WindowTop\0WindowLeft";
+static const BYTE kMainDefaults[] = {0, 0, 0};
+static const char kOptionNames[] =
+    "IsCompareIC\0IsPartOfKeyword\0IsSearchAll\0IsExplorerView\0IsEndAfterOpen\0"
+    "UseAutoComplete\0ShowExplorer\0ShowSpecials\0UseExtended\0IsLastLocation\0IsOnTop\0"
+    "ShowTrayIcon\0UseActivateKey\0UseActivateKeyToTop\0UseActivateKeyMod\0"
+    "UseActivateKeyCode\0IsModernButton\0ShowMenuIcon\0WindowSize\0UseShellExtention";
+static const BYTE kOptionDefaults[] = {0, 0, 1, 0, 0, 1, 1, 1, 1, 0,
+                                       0, 1, 1, 1, 0, 18, 1, 1, 0, 0};
 
 int ValueExists(HKEY key, const char *name)
 {
@@ -62,7 +52,8 @@ int SetStringValue(HKEY key, const char *name, const char *text)
                           (DWORD)strlen(text) + 1) == ERROR_SUCCESS;
 }
 
-static int SeedMissingValues(const char *path, const DwordDefault *values, size_t count)
+static int SeedMissingValues(const char *path, const char *name, const BYTE *values,
+                             size_t count)
 {
     HKEY key;
     LONG status = RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, NULL, REG_OPTION_NON_VOLATILE,
@@ -70,9 +61,9 @@ static int SeedMissingValues(const char *path, const DwordDefault *values, size_
     LogKey(LOG_REGISTRY_WRITTEN, HKEY_CURRENT_USER, path, status);
     if (status != ERROR_SUCCESS)
         return 0;
-    for (size_t i = 0; i < count; i++) {
-        if (!ValueExists(key, values[i].name))
-            SetDwordValue(key, values[i].name, values[i].value);
+    for (size_t i = 0; i < count; i++, name += strlen(name) + 1) {
+        if (!ValueExists(key, name))
+            SetDwordValue(key, name, values[i]);
     }
     RegCloseKey(key);
     return 1;
@@ -84,10 +75,9 @@ int SeedSettings(void)
         LogLine("設定: LocalSystem のため、書き込みません");
         return 1;
     }
-    return SeedMissingValues(QV_MAIN_KEY, kMainDefaults,
-                             sizeof(kMainDefaults) / sizeof(kMainDefaults[0])) &&
-           SeedMissingValues(QV_OPTION_KEY, kOptionDefaults,
-                             sizeof(kOptionDefaults) / sizeof(kOptionDefaults[0]));
+    return SeedMissingValues(QV_MAIN_KEY, kMainNames, kMainDefaults, sizeof(kMainDefaults)) &&
+           SeedMissingValues(QV_OPTION_KEY, kOptionNames, kOptionDefaults,
+                             sizeof(kOptionDefaults));
 }
 
 void DeleteMachineKeyIfEmpty(const char *path)
@@ -184,11 +174,7 @@ int ReadUninstallCommand(char *command, size_t size)
 
 int CompleteEntryVersion(void)
 {
-    char version[16];
     HKEY key;
-    if (ReadEntryValue(ENTRY_VERSION_VALUE, version, sizeof(version)) &&
-        strcmp(version, QV_VERSION_TEXT) == 0)
-        return 1;
     LONG status = MayChange() ? RegOpenKeyExA(HKEY_LOCAL_MACHINE, QV_UNINSTALL_KEY, 0,
                                               KEY_SET_VALUE, &key)
                               : ERROR_ACCESS_DENIED;

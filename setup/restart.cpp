@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include <string.h>
+
 #include "log.h"
 #include "texts.h"
 #include "change.h"
@@ -21,25 +23,24 @@
 
 /* 1 once something of this run waits for the restart */
 static int Restart;
+/* the pending operations as read, and NULs after them: Windows keeps
+   them in a value of at most some hundred kilobytes */
+static char Pending[256 * 1024 + 4];
 
 int PendingAtRestart(const char *path)
 {
     char prefixed[MAX_PATH + 4];
     int state = LeftAsItIs;
     HKEY key;
-    DWORD size = 0;
+    DWORD size = sizeof(Pending) - 4;
     if (!JoinText(prefixed, sizeof(prefixed), PENDING_PREFIX, path) ||
         RegOpenKeyExA(HKEY_LOCAL_MACHINE, PENDING_KEY, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return LeftAsItIs;
-    /* as many bytes as the stored text has, and NULs to end every pair
-       whatever is stored */
-    char *list = RegQueryValueExA(key, PENDING_VALUE, NULL, NULL, NULL, &size) == ERROR_SUCCESS
-                     ? (char *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size + 4)
-                     : NULL;
-    if (list != NULL &&
-        RegQueryValueExA(key, PENDING_VALUE, NULL, NULL, (BYTE *)list, &size) == ERROR_SUCCESS) {
+    if (RegQueryValueExA(key, PENDING_VALUE, NULL, NULL, (BYTE *)Pending, &size) == ERROR_SUCCESS) {
+        /* NULs to end every pair, whatever is stored */
+        memset(Pending + size, 0, 4);
         /* in their order, as Windows carries them out */
-        for (char *from = list; *from != '\0';) {
+        for (char *from = Pending; *from != '\0';) {
             char *to = from + lstrlenA(from) + 1;
             char *next = to + lstrlenA(to) + 1;
             if (*to == '!')
@@ -51,8 +52,6 @@ int PendingAtRestart(const char *path)
             from = next;
         }
     }
-    if (list != NULL)
-        HeapFree(GetProcessHeap(), 0, list);
     RegCloseKey(key);
     return state;
 }
@@ -65,7 +64,7 @@ int LeaveToRestart(const char *from, const char *to)
                       MoveFileExA(from, to,
                                   MOVEFILE_DELAY_UNTIL_REBOOT |
                                       (to != NULL ? MOVEFILE_REPLACE_EXISTING : 0)))) {
-        LogFailure(LOG_AT_RESTART_FAILED, from);
+        LogFailure("名前の変更", from);
         return 0;
     }
     LogLine(LOG_AT_RESTART "%s", to != NULL ? to : from);

@@ -82,15 +82,11 @@ enum FolderUse {
    page for a new one, and a recorded one changes nothing */
 static int UnsafeFolderBox(HWND owner, int use, const char *unsafe)
 {
+    int fresh = use == NewFolder;
     UndoChanges();
-    if (use == NewFolder) {
-        SetupPathBox(owner, SETUP_UNSAFE_FOLDER_BEFORE, unsafe, SETUP_UNSAFE_FOLDER_AFTER,
-                     MB_ICONWARNING);
-        return RunRefused;
-    }
-    SetupPathBox(owner, SETUP_RECORDED_UNSAFE_BEFORE, unsafe, SETUP_RECORDED_UNSAFE_AFTER,
-                 MB_ICONWARNING);
-    return RunFailed;
+    SetupPathBox(owner, fresh ? SETUP_UNSAFE_FOLDER_BEFORE : SETUP_RECORDED_UNSAFE_BEFORE, unsafe,
+                 fresh ? SETUP_UNSAFE_FOLDER_AFTER : SETUP_RECORDED_UNSAFE_AFTER, MB_ICONWARNING);
+    return fresh ? RunRefused : RunFailed;
 }
 
 /* the run's folder held and checked where Setup acts: every existing
@@ -364,12 +360,12 @@ static int DecideFolder(HWND owner, const char *folder)
         folder = SETUP_DEFAULT_FOLDER;
     /* a look-alike would be another folder: C:\Tools\Café is not
        C:\Tools\Cafe */
-    if (strchr(folder, NO_ANSI_FORM) != NULL)
-        LogLine(LOG_FAILED "セットアップ先フォルダ \"%s" LOG_FOLDER_NOT_ANSI, folder);
-    else if (DecideInstallFolder(folder))
+    int lookAlike = strchr(folder, NO_ANSI_FORM) != NULL;
+    if (!lookAlike && DecideInstallFolder(folder))
         return 1;
-    else
-        LogLine(LOG_FAILED "セットアップ先フォルダ \"%s\" は使えません", folder);
+    LogLine(lookAlike ? LOG_FAILED "セットアップ先フォルダ \"%s" LOG_FOLDER_NOT_ANSI
+                      : LOG_FAILED "セットアップ先フォルダ \"%s\" は使えません",
+            folder);
     SetupBox(owner, SETUP_FOLDER_PROMPT, MB_ICONWARNING);
     return 0;
 }

@@ -86,9 +86,8 @@
 
 /* an install, update or repair into the folder Setup runs from */
 #define SETUP_MEDIA_FOLDER_TEXT \
-    "セットアップ先がセットアップ メディアのフォルダのため、何も変更していません。\r\n" \
-    "メディアのないフォルダを指定するか、メディアをほかのフォルダに置いてから、" \
-    "もう一度実行してください。"
+    "セットアップ メディアのフォルダには、セットアップできません。\r\n" \
+    "ほかのフォルダを指定してください。"
 
 /* Setup runs from a folder whose name code page 932 cannot hold */
 #define SETUP_MEDIA_NAME_TEXT \
@@ -109,12 +108,13 @@
     "/UNINSTALL\t/S と一緒に指定すると、アンインストールします。\r\n" \
     "/D=フォルダ\t/S でのインストール先です。空白を含むときは引用符で囲むか、最後に置きます。\r\n" \
     "/LOG=ファイル\t実行の記録をファイルに追加します。\r\n" \
-    "/NORESTART\t再起動が必要になることはありません。\r\n" \
+    "/NORESTART\t受け付けます。セットアップが再起動することはありません。\r\n" \
     "/?\tこの説明です (/S のときは /LOG= のファイルへ)。\r\n" \
     "\r\n" \
     "終了コード: 0 完了または何もする必要がない、1 Quorvane の実行中、-1 エラー\r\n" \
-    "/S のとき: 0 同じ、1618 Quorvane の実行中かファイルの使用中 (後でもう一度)、" \
-    "1603 エラー、1638 より新しいバージョンがある、1639 コマンド ラインの誤り"
+    "/S のとき: 0 同じ、3010 再起動で完了、1618 Quorvane の実行中 (後でもう一度)、" \
+    "1603 エラー、1622 ログに書き込めない、1638 より新しいバージョンがある、" \
+    "1639 コマンド ラインの誤り"
 
 /* the log: what each line starts with (log.cpp writes the time before
    it); the tests look for the same words */
@@ -144,10 +144,8 @@
 #define LOG_JOURNAL_ASIDE "読めない中断の記録を移しました: "
 #define LOG_JOURNAL_NOT_UNDONE "失敗: 中断された変更を元に戻せません: "
 #define LOG_TEMPORARY_FILE "一時ファイル: "
-/* a file replaced or deleted at the next restart, and the failure to
-   leave it there */
-#define LOG_AT_RESTART "再起動時に置き換えまたは削除: "
-#define LOG_AT_RESTART_FAILED "再起動時の置き換えの登録"
+/* a file replaced or deleted at the next restart */
+#define LOG_AT_RESTART "再起動時: "
 #define LOG_MEDIA_VERIFIED "メディアの検証: "
 #define LOG_MEDIA_NOT_VERIFIED "メディアの検証: 一覧がありません"
 #define LOG_HELP "使い方: "

@@ -21,16 +21,17 @@
 #include "tests/support/contract.h"
 #include "tests/support/support.h"
 
-/* the built Setup.exe held as the own image of Setup, as if this program
-   were it: mapped as a module beside this one (which Wine does without
-   relocating it). Its bytes are then the media's Setup.exe */
-inline const BYTE *HoldBuiltSetup()
+/* the file at path held as the own image of Setup, with the built
+   Setup.exe mapped as a module beside this program as the image that
+   runs: the built Setup.exe is then proven, and the media's Setup.exe is
+   it. NULL when path is not proven */
+inline HMODULE HoldBuiltSetup(const std::string &path = BinFile(QV_SETUP_EXE))
 {
     static HMODULE mapped =
         LoadLibraryExA(BinFile(QV_SETUP_EXE).c_str(), NULL, DONT_RESOLVE_DLL_REFERENCES);
-    wchar_t path[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, BinFile(QV_SETUP_EXE).c_str(), -1, path, MAX_PATH);
-    return mapped != NULL && HoldImage(path, (const BYTE *)mapped) ? (const BYTE *)mapped : NULL;
+    wchar_t wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+    return mapped != NULL && HoldImage(wide, mapped) ? mapped : NULL;
 }
 
 class Registry : public ::testing::Test {
