@@ -30,9 +30,12 @@ int SetupBox(HWND owner, const char *text, UINT type)
     }
 }
 
+/* a box's text: the two texts around a path, and the path */
+#define BOX_TEXT_SIZE (1024 + MAX_PATH)
+
 int SetupPathBox(HWND owner, const char *before, const char *path, const char *after, UINT type)
 {
-    char text[1024 + MAX_PATH];
+    char text[BOX_TEXT_SIZE];
     JoinText(text, sizeof(text), before, path);
     JoinText(text, sizeof(text), text, after);
     return SetupBox(owner, text, type);

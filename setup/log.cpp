@@ -20,14 +20,22 @@
 /* the open log, or NULL: zero-initialised, so that Setup carries no
    initialised data */
 static HANDLE LogFile;
+/* a line, its time included, at most; CR LF follows it */
+#define LOG_LINE_SIZE 1024
 
-/* 1 when final, the path Windows gives for an open file (\\?\C:\x, or
-   \\?\UNC\server\share\x for \\server\share\x), names asked */
+/* what Windows puts before the final path of an open file: \\?\C:\x, and
+   \\?\UNC\server\share\x, whose "\\?\UNC" stands for the first backslash
+   of \\server\share\x */
+#define FINAL_PREFIX "\\\\?\\"
+#define FINAL_UNC "\\\\?\\UNC"
+
+/* 1 when final, such a final path, names asked */
 static int SameName(const char *asked, const char *final)
 {
-    if (memcmp(final, "\\\\?\\UNC\\", 8) == 0)
-        return asked[0] == '\\' && lstrcmpiA(asked + 1, final + 7) == 0;
-    return memcmp(final, "\\\\?\\", 4) == 0 && lstrcmpiA(asked, final + 4) == 0;
+    if (memcmp(final, FINAL_UNC "\\", sizeof(FINAL_UNC)) == 0)
+        return asked[0] == '\\' && lstrcmpiA(asked + 1, final + sizeof(FINAL_UNC) - 1) == 0;
+    return memcmp(final, FINAL_PREFIX, sizeof(FINAL_PREFIX) - 1) == 0 &&
+           lstrcmpiA(asked, final + sizeof(FINAL_PREFIX) - 1) == 0;
 }
 
 /* 1 when the open file is a plain file of its own, reached by the path
@@ -89,7 +97,7 @@ int OpenSetupLog(const char *path)
 
 void LogLine(const char *format, ...)
 {
-    char line[1024 + 2];
+    char line[LOG_LINE_SIZE + 2];
     if (LogFile == NULL)
         return;
     SYSTEMTIME now;

@@ -36,8 +36,9 @@ static char MediaFolder[MAX_PATH];
 static int MediaOpen;
 /* the hashing provider, acquired at the first hash and kept */
 static HCRYPTPROV Provider;
-/* one buffer for every read */
-static BYTE Chunk[32768];
+/* one buffer for every read, a chunk of a file at a time */
+#define READ_CHUNK_SIZE (32 * 1024)
+static BYTE Chunk[READ_CHUNK_SIZE];
 
 /* file from its start to its end hashed into digest and, with to,
    copied into it as it is read; its size in *size */

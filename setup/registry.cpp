@@ -118,6 +118,7 @@ int RegisterUninstallEntry(void)
 {
     char program[MAX_PATH];
     char command[MAX_PATH + 2];
+    /* the command and " /S /UNINSTALL" */
     char quietCommand[MAX_PATH + 16];
     HKEY key;
 
@@ -132,7 +133,7 @@ int RegisterUninstallEntry(void)
 
     /* every value anew: what an earlier version left is no longer true.
        But its version until the record commits this one (see
-       CompleteEntryVersion) */
+       CompleteEntryVersion): one as Setups write it, "1.30" */
     char version[16];
     int versioned = ReadEntryValue(ENTRY_VERSION_VALUE, version, sizeof(version));
     if (!RememberKey(HKEY_LOCAL_MACHINE, QV_UNINSTALL_KEY))

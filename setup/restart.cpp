@@ -25,7 +25,8 @@
 static int Restart;
 /* the pending operations as read, and NULs after them: Windows keeps
    them in a value of at most some hundred kilobytes */
-static char Pending[256 * 1024 + 4];
+#define PENDING_ROOM (256 * 1024)
+static char Pending[PENDING_ROOM + 4];
 
 int PendingAtRestart(const char *path)
 {

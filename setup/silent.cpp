@@ -32,7 +32,8 @@
 
 /* the command line in code page 932, as long as Windows allows one (32767
    characters), for the switches and the log */
-static char CommandLine[65536];
+#define COMMAND_LINE_SIZE 65536
+static char CommandLine[COMMAND_LINE_SIZE];
 
 const char *ReadSetupSwitches(struct SetupSwitches *switches)
 {

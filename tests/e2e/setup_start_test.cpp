@@ -3,7 +3,7 @@
  * running main program, a Helper and a second Setup, the list of
  * switches, and the two ends before any wizard (a newer version recorded,
  * an unreadable record). How each record is read and which mode it gives
- * is the unit tests' (tests/unit/registry_test.cpp).
+ * is the unit tests' (tests/unit/mode_test.cpp and record_test.cpp).
  */
 #include <string>
 

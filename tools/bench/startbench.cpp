@@ -176,10 +176,11 @@ double Elapsed(const LARGE_INTEGER &start)
 }
 
 /* one silent run of subject's program with arguments, timed from the
-   start to the exit; the time, or -1 for a run that did not exit with 0
-   on its own without showing a window (counted in subject) */
+   start to the exit; the time, or -1 for a run that did not exit with
+   expected (0 unless told) on its own without showing a window (counted
+   in subject) */
 double TimeSilentRun(SilentSubject *subject, const std::string &arguments,
-                     const std::string &media)
+                     const std::string &media, DWORD expected = 0)
 {
     std::string line = "\"" + subject->exe + "\" " + arguments;
     Program program;
@@ -212,7 +213,7 @@ double TimeSilentRun(SilentSubject *subject, const std::string &arguments,
     DWORD code = STILL_ACTIVE;
     GetExitCodeProcess(program.process, &code);
     EndProgram(&program);
-    if (code != 0) {
+    if (code != expected) {
         subject->failedExit++;
         subject->lastExitCode = code;
         return -1;
@@ -248,8 +249,10 @@ void SilentInstall(SilentSubject *subject, const std::string &media, const std::
 
 /* Setup's own silent runs in turn from a clean state: the install, an
    update over it (an older version recorded), a repair of it with one
-   file missing and one changed, and the uninstall */
-void SilentCycle(SilentSubject runs[4], const std::string &media, const std::string &root,
+   file missing and one changed, and the uninstall; then, over a new
+   install, an update while another program holds the help file, which
+   is left to the next restart (3010) */
+void SilentCycle(SilentSubject runs[5], const std::string &media, const std::string &root,
                  const std::string &folder)
 {
     SilentInstall(&runs[0], media, root, folder);
@@ -262,6 +265,15 @@ void SilentCycle(SilentSubject runs[4], const std::string &media, const std::str
     double ms = TimeSilentRun(&runs[3], "/S /UNINSTALL", media);
     if (ms >= 0 && !FileExists(folder + "\\" QV_MAIN_EXE))
         runs[3].ms.push_back(ms);
+    SilentSubject setUp = runs[4];
+    SilentInstall(&setUp, media, root, folder);
+    WriteDword(HKEY_LOCAL_MACHINE, "SOFTWARE\\Veskaro\\Quorvane\\Setup", "Version",
+               QV_VERSION_NUMBER - 1);
+    HANDLE viewer = HoldFile(folder + "\\" QV_HELP_FILE);
+    ms = TimeSilentRun(&runs[4], "/S", media, ERROR_SUCCESS_REBOOT_REQUIRED);
+    CloseHandle(viewer);
+    if (ms >= 0)
+        runs[4].ms.push_back(ms);
 }
 
 long long FileSize(const std::string &path)
@@ -359,12 +371,14 @@ int main(int argc, char **argv)
         }
     }
 
-    /* Setup's own silent install, update, repair and uninstall */
-    SilentSubject cycle[4] = {
+    /* Setup's own silent install, update, repair and uninstall, and the
+       update of a file in use */
+    SilentSubject cycle[5] = {
         {"install", media + "Setup.exe", {}, 0, 0, 0, 0, 0, 0, {}},
         {"update", media + "Setup.exe", {}, 0, 0, 0, 0, 0, 0, {}},
         {"repair", media + "Setup.exe", {}, 0, 0, 0, 0, 0, 0, {}},
         {"uninstall", media + "Setup.exe", {}, 0, 0, 0, 0, 0, 0, {}},
+        {"held", media + "Setup.exe", {}, 0, 0, 0, 0, 0, 0, {}},
     };
 
     /* the release media, and the same files with a Setup that carries no
@@ -385,7 +399,7 @@ int main(int argc, char **argv)
     for (Subject &subject : subjects)
         TimeToDialog(&subject);
     {
-        SilentSubject warmUp[4] = {cycle[0], cycle[1], cycle[2], cycle[3]};
+        SilentSubject warmUp[5] = {cycle[0], cycle[1], cycle[2], cycle[3], cycle[4]};
         SilentCycle(warmUp, media, silentRoot, silentFolder);
     }
     for (SilentSubject &subject : silent) {
@@ -425,13 +439,17 @@ int main(int argc, char **argv)
     printf("\n");
     printf("Setup's silent runs of the whole product (\"/S /D=%s\", then \"/S\" over an older\n"
            "version recorded, \"/S\" again with %s deleted and %s changed, then\n"
-           "\"/S /UNINSTALL\"), medians of %d runs each, in turns\n",
-           silentFolder.c_str(), QV_MAIN_EXE, QV_README_FILE, repetitions);
+           "\"/S /UNINSTALL\"; \"held\": the update while another program holds %s,\n"
+           "which ends 3010), medians of %d runs each, in turns\n",
+           silentFolder.c_str(), QV_MAIN_EXE, QV_README_FILE, QV_HELP_FILE, repetitions);
     for (const SilentSubject &run : cycle)
         printf("  %-10s %10.1f ms\n", run.name, Median(run.ms));
     if (Median(cycle[0].ms) > 0)
         printf("  update/install %.2f, repair/install %.2f\n",
                Median(cycle[1].ms) / Median(cycle[0].ms), Median(cycle[2].ms) / Median(cycle[0].ms));
+    if (Median(cycle[1].ms) > 0)
+        printf("  update with a file in use / plain update %.2f\n",
+               Median(cycle[4].ms) / Median(cycle[1].ms));
     for (const SilentSubject &run : cycle)
         PrintSilentRuns(run, repetitions);
     if (verified.size() == 2) {
