@@ -30,10 +30,14 @@
 
 #include <string.h>
 
-/* what the run changed put back, then its end */
-static int Abandon(int end)
+/* every failure of a sequence ends here, or in a box routine that does
+   the same: what the run changed put back, then the box that says so
+   (none without text), then its end */
+static int Abandon(int end, HWND owner, const char *text, UINT type)
 {
     UndoChanges();
+    if (text != NULL)
+        SetupBox(owner, text, type);
     return end;
 }
 
@@ -43,9 +47,11 @@ int CheckPrograms(HWND owner)
     return ProductIsRunning() ? RunningBox(owner) : RunDone;
 }
 
-/* the box of a media file that is not the one the media were made with */
+/* the box of a media file that is not the one the media were made with,
+   after the undo */
 static int MediaChangedBox(HWND owner, const char *path)
 {
+    UndoChanges();
     SetupPathBox(owner, SETUP_MEDIA_CHANGED_BEFORE, path, SETUP_MEDIA_CHANGED_AFTER,
                  MB_ICONERROR);
     return RunFailed;
@@ -108,23 +114,17 @@ static int HoldFolder(HWND owner, int use)
         if (use == NewFolder &&
             SetupBox(owner, SETUP_CREATE_QUESTION, MB_ICONQUESTION | MB_YESNO) != IDYES)
             return RunRefused;
-        if (!CreateFolderChain(InstallPath)) {
-            UndoChanges();
-            SetupBox(owner, SETUP_CREATE_FAILED_TEXT, MB_ICONERROR);
-            return refused;
-        }
+        if (!CreateFolderChain(InstallPath))
+            return Abandon(refused, owner, SETUP_CREATE_FAILED_TEXT, MB_ICONERROR);
     }
     if (!HoldInstallFolder()) {
         LogFailure("開く", InstallPath);
-        return Abandon(RunFatal);
+        return Abandon(RunFatal, owner, NULL, 0);
     }
     if (FindUnsafeFolder(InstallPath, unsafe, sizeof(unsafe)))
         return UnsafeFolderBox(owner, use, unsafe);
-    if (use != RemovedFolder && IsMediaFolder(HeldInstallFolder())) {
-        UndoChanges();
-        SetupBox(owner, SETUP_MEDIA_FOLDER_TEXT, MB_ICONWARNING);
-        return refused;
-    }
+    if (use != RemovedFolder && IsMediaFolder(HeldInstallFolder()))
+        return Abandon(refused, owner, SETUP_MEDIA_FOLDER_TEXT, MB_ICONWARNING);
     return RunDone;
 }
 
@@ -197,7 +197,7 @@ static int PrepareRows(HWND owner, FileColumn operation, int *changed)
         if (step == CreateIfMissing && attributes != INVALID_FILE_ATTRIBUTES &&
             (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
             LogLine(LOG_FAILED "%s はフォルダです", target);
-            return Abandon(RunFatal);
+            return Abandon(RunFatal, owner, NULL, 0);
         }
         if (step == CopyFromMedia && operation == RepairFiles &&
             PendingAtRestart(target) == ReplacedAtRestart) {
@@ -220,12 +220,10 @@ static int PrepareRows(HWND owner, FileColumn operation, int *changed)
             continue;
         }
         int made = step != RemoveFile ? MakeNewFile(i, step, target) : MediaReady;
-        if (made == MediaChanged) {
-            UndoChanges();
+        if (made == MediaChanged)
             return MediaChangedBox(owner, MediaFilePath(i));
-        }
         if (made != MediaReady)
-            return Abandon(RunFatal);
+            return Abandon(RunFatal, owner, NULL, 0);
         if (operation == RepairFiles)
             LogLine(LOG_REPAIRED "%s", target);
         SwapRow(i);
@@ -242,7 +240,7 @@ static int ChangeFiles(HWND owner, FileColumn operation, const char *doneText)
 {
     int changed = 0;
     if (!Recover(1) || !BeginChanges(JournalChange))
-        return Abandon(RunFatal);
+        return Abandon(RunFatal, owner, NULL, 0);
     int end = PrepareRows(owner, operation, &changed);
     if (end == RunDone)
         end = WaitUntilReplaceable(owner);
@@ -252,7 +250,7 @@ static int ChangeFiles(HWND owner, FileColumn operation, const char *doneText)
                             WriteInstallationRecords()))
         end = RunFatal;
     if (end != RunDone)
-        return Abandon(end);
+        return Abandon(end, owner, NULL, 0);
     CommitChanges();
     /* the entry's version follows the record: a failure is logged, and
        the next run completes it */
@@ -310,17 +308,15 @@ static int RemoveFiles(HWND owner)
 {
     int changed = 0;
     if (!Recover(0) || !BeginChanges(JournalRemove))
-        return Abandon(RunFatal);
+        return Abandon(RunFatal, owner, NULL, 0);
     int end = PrepareRows(owner, UninstallFiles, &changed);
     if (end == RunDone)
         end = WaitUntilReplaceable(owner);
     if (end == RunDone && SwapTargets())
         return RunDone;
-    UndoChanges();
     if (end != RunDone && end != RunRefused)
-        return end;
-    SetupBox(owner, SETUP_UNINSTALL_INCOMPLETE_TEXT, MB_ICONWARNING);
-    return RunFailed;
+        return Abandon(end, owner, NULL, 0);
+    return Abandon(RunFailed, owner, SETUP_UNINSTALL_INCOMPLETE_TEXT, MB_ICONWARNING);
 }
 
 int UninstallSequence(HWND owner)
@@ -336,7 +332,7 @@ int UninstallSequence(HWND owner)
         return end;
     /* the machine's record goes last: its deletion commits the uninstall */
     if (!DeleteUninstallEntry() || !DeleteUserRecord() || !DeleteMachineRecord())
-        return Abandon(RunFatal);
+        return Abandon(RunFatal, owner, NULL, 0);
     DeleteProductKeys();
     CommitChanges();
     SetupBox(owner, SETUP_UNINSTALLED_TEXT, MB_ICONINFORMATION);
