@@ -15,6 +15,13 @@
 
 namespace {
 
+/* text in code page 932 as the wide text a user types */
+std::wstring Wide(const std::string &text)
+{
+    wchar_t wide[2 * MAX_PATH];
+    return MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, 2 * MAX_PATH) ? wide : L"";
+}
+
 class Install : public SetupTest {
 protected:
     void Continue(const std::string &folder)
@@ -53,57 +60,6 @@ TEST_F(Install, TwoLevelsOfMissingFolderAfterOneQuestion)
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kOptionKey));
     /* the media folder itself is untouched */
     EXPECT_EQ(MediaRows().size(), FolderEntries(media).size());
-}
-
-TEST_F(Install, RefusedTextKeepsTheWizardOnItsPage)
-{
-    ASSERT_TRUE(OpenFolderPage());
-    Continue("C:");
-    ASSERT_TRUE(AnswerBox(SETUP_FOLDER_PROMPT, IconWarning, IDOK));
-    EXPECT_TRUE(StillOnFolderPage());
-    EXPECT_TRUE(NothingRecorded());
-}
-
-TEST_F(Install, DeclinedCreationLeavesNoFolder)
-{
-    std::string folder = TestRoot() + "NotWanted\\";
-    ASSERT_TRUE(OpenFolderPage());
-    Continue(folder);
-    ASSERT_TRUE(AnswerBox(SETUP_CREATE_QUESTION, IconQuestion, IDNO));
-    EXPECT_TRUE(StillOnFolderPage());
-    EXPECT_FALSE(FolderExists(folder));
-    EXPECT_TRUE(NothingRecorded());
-
-    /* a second try on the same page works */
-    Continue(folder);
-    ASSERT_TRUE(AnswerBox(SETUP_CREATE_QUESTION, IconQuestion, IDYES));
-    ASSERT_TRUE(EndsWithBox(SETUP_INSTALLED_TEXT, IconInformation, 0));
-    EXPECT_TRUE(FileExists(folder + QV_MAIN_EXE));
-}
-
-TEST_F(Install, FailedCreationKeepsTheFolderPage)
-{
-    ASSERT_TRUE(WriteFileBytes(TestRoot() + "plain.txt", "x"));
-    ASSERT_TRUE(OpenFolderPage());
-    /* through an existing file: no folder can be made there */
-    Continue(TestRoot() + "plain.txt\\sub\\");
-    ASSERT_TRUE(AnswerBox(SETUP_CREATE_QUESTION, IconQuestion, IDYES));
-    ASSERT_TRUE(AnswerBox(SETUP_CREATE_FAILED_TEXT, IconError, IDOK));
-    EXPECT_TRUE(StillOnFolderPage());
-    EXPECT_TRUE(NothingRecorded());
-}
-
-TEST_F(Install, NameCodePage932CannotHoldIsRefusedBeforeAnythingIsMade)
-{
-    std::vector<std::string> before = FolderEntries(TestRoot());
-    ASSERT_TRUE(OpenFolderPage());
-    /* é has no form in code page 932; the ANSI box would say Cafe */
-    SetControlTextWide(wizard, IDC_FOLDER_EDIT, L"C:\\qvtest\\Caf\u00e9");
-    PressButton(wizard, IDOK);
-    ASSERT_TRUE(AnswerBox(SETUP_FOLDER_PROMPT, IconWarning, IDOK));
-    EXPECT_TRUE(StillOnFolderPage());
-    EXPECT_EQ(before, FolderEntries(TestRoot()));
-    EXPECT_TRUE(NothingRecorded());
 }
 
 TEST_F(Install, ExistingKeywordFileIsKept)
@@ -165,15 +121,61 @@ TEST_F(Install, MediaComesFromSetupsOwnFolder)
     EXPECT_TRUE(HasProductFiles(folder));
 }
 
-TEST_F(Install, IntoTheMediaFolderItselfIsRefused)
+TEST_F(Install, EveryRefusedFolderKeepsTheWizardOnItsPage)
 {
-    const std::map<std::string, std::string> before = FolderContents(media);
+    /* one wizard, its folder page refusing one folder after another:
+       each gets its box and leaves nothing made and nothing recorded */
+    const std::string open = TestRoot() + "Open\\", declined = TestRoot() + "NotWanted\\";
+    ASSERT_TRUE(WriteFileBytes(TestRoot() + "plain.txt", "x"));
+    /* a folder everyone may change, as the install folder or above it */
+    ASSERT_TRUE(MakeFreshFolder(open) && LetEveryoneChange(open));
+    ASSERT_NE(0, EveryoneAccess(open) & DELETE);
+    const std::string unsafe = SETUP_UNSAFE_FOLDER_BEFORE + open + SETUP_UNSAFE_FOLDER_AFTER;
+    struct Box {
+        std::string text;
+        BoxIcon icon;
+        int button;
+    };
+    const struct Row {
+        const char *what;
+        std::wstring typed;
+        std::vector<Box> boxes;
+    } rows[] = {
+        {"too short", L"C:", {{SETUP_FOLDER_PROMPT, IconWarning, IDOK}}},
+        /* é has no form in code page 932; the ANSI box would say Cafe */
+        {"a name code page 932 cannot hold", L"C:\\qvtest\\Caf\u00e9",
+         {{SETUP_FOLDER_PROMPT, IconWarning, IDOK}}},
+        {"others may change it", Wide(open), {{unsafe, IconWarning, IDOK}}},
+        {"others may change the folder above", Wide(open + "Quorvane\\"),
+         {{unsafe, IconWarning, IDOK}}},
+        {"the media folder", Wide(media), {{SETUP_MEDIA_FOLDER_TEXT, IconWarning, IDOK}}},
+        /* through an existing file: no folder can be made there */
+        {"a folder that cannot be made", Wide(TestRoot() + "plain.txt\\sub\\"),
+         {{SETUP_CREATE_QUESTION, IconQuestion, IDYES},
+          {SETUP_CREATE_FAILED_TEXT, IconError, IDOK}}},
+        {"its creation declined", Wide(declined), {{SETUP_CREATE_QUESTION, IconQuestion, IDNO}}},
+    };
+    const std::vector<std::string> before = FolderEntries(TestRoot());
+    const std::map<std::string, std::string> mediaBefore = FolderContents(media);
     ASSERT_TRUE(OpenFolderPage());
-    Continue(media);
-    ASSERT_TRUE(AnswerBox(SETUP_MEDIA_FOLDER_TEXT, IconWarning, IDOK));
-    EXPECT_TRUE(StillOnFolderPage());
-    EXPECT_EQ(before, FolderContents(media));
-    EXPECT_TRUE(NothingRecorded());
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        SetControlTextWide(wizard, IDC_FOLDER_EDIT, row.typed);
+        PressButton(wizard, IDOK);
+        for (const Box &box : row.boxes)
+            ASSERT_TRUE(AnswerBox(box.text.c_str(), box.icon, box.button));
+        EXPECT_TRUE(StillOnFolderPage());
+        EXPECT_EQ(before, FolderEntries(TestRoot()));
+        EXPECT_EQ(std::vector<std::string>(), FolderEntries(open));
+        EXPECT_EQ(mediaBefore, FolderContents(media));
+        EXPECT_TRUE(NothingRecorded());
+    }
+
+    /* a second try on the same page works */
+    Continue(declined);
+    ASSERT_TRUE(AnswerBox(SETUP_CREATE_QUESTION, IconQuestion, IDYES));
+    ASSERT_TRUE(EndsWithBox(SETUP_INSTALLED_TEXT, IconInformation, 0));
+    EXPECT_TRUE(FileExists(declined + QV_MAIN_EXE));
 }
 
 TEST_F(Install, SetupReplacedOnTheMediaWhileTheWizardWaitsIsNeverInstalled)
@@ -229,25 +231,6 @@ TEST_F(Install, RecordThatCannotBeWrittenIsFatal)
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kMachineProductKey));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     EXPECT_EQ(std::vector<std::string>(), FolderEntries(folder));
-}
-
-TEST_F(Install, FolderOthersMayChangeIsRefusedBeforeAnythingIsMade)
-{
-    /* a folder everyone may change, as the install folder or above it */
-    std::string open = TestRoot() + "Open\\";
-    ASSERT_TRUE(MakeFreshFolder(open));
-    ASSERT_TRUE(LetEveryoneChange(open));
-    ASSERT_NE(0, EveryoneAccess(open) & DELETE);
-    ASSERT_TRUE(OpenFolderPage());
-    for (const std::string &folder : {open, open + "Quorvane\\"}) {
-        SCOPED_TRACE(folder);
-        Continue(folder);
-        ASSERT_TRUE(AnswerBox((SETUP_UNSAFE_FOLDER_BEFORE + open + SETUP_UNSAFE_FOLDER_AFTER).c_str(),
-                              IconWarning, IDOK));
-        EXPECT_TRUE(StillOnFolderPage());
-    }
-    EXPECT_EQ(std::vector<std::string>(), FolderEntries(open));
-    EXPECT_TRUE(NothingRecorded());
 }
 
 TEST_F(Install, FolderAboveMadeByAnotherWhileTheQuestionWaitsIsChecked)

@@ -5,6 +5,7 @@
  * an unreadable record). How each record is read and which mode it gives
  * is the unit tests' (tests/unit/mode_test.cpp and record_test.cpp).
  */
+#include <functional>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -17,67 +18,55 @@ namespace {
 
 class SetupStart : public SetupTest {};
 
-TEST_F(SetupStart, RefusesWhileTheMainProgramRuns)
+TEST_F(SetupStart, RefusesBesideTheMainProgramAHelperOrAnotherSetup)
 {
-    Program standIn;
-    ASSERT_TRUE(StartStandIn(&standIn));
-    ASSERT_TRUE(RecordInstallation(kThisVersion, "C:\\Tools\\"));
-
-    ASSERT_TRUE(StartSetup());
-    HWND box = WaitForMessageBox(&setup);
-    ASSERT_NE(nullptr, box);
-    EXPECT_TRUE(IsSetupBox(box, SETUP_RUNNING_TEXT, IconError));
-    EXPECT_EQ(nullptr, FindWizard());
-    PressButton(box, IDOK);
-    EXPECT_EQ(1u, WaitForExit(&setup));
-
-    /* nothing changed */
-    EXPECT_TRUE(RecordedVersionIs(kThisVersion));
-    EXPECT_FALSE(FileExists(std::string("C:\\Tools\\") + QV_MAIN_EXE));
-}
-
-TEST_F(SetupStart, RefusesWhileAHelperIsOpen)
-{
+    /* each holds what Setup looks for, and each Setup started beside it,
+       from the wizard's run and from /S, ends at once: the running box
+       and 1, or 1618, with nothing changed */
     std::string folder = TestRoot() + "Installed\\";
     ASSERT_TRUE(MakeFreshFolder(folder));
     ASSERT_TRUE(CopyFileA(BinFile(QV_HELPER_EXE).c_str(), (folder + QV_HELPER_EXE).c_str(), FALSE));
     ASSERT_TRUE(RecordInstallation(kThisVersion, folder));
-    Program helper;
-    ASSERT_TRUE(StartProgram(&helper, folder + QV_HELPER_EXE, "C:\\Data\\memo.txt", NULL));
-    ASSERT_NE(nullptr, WaitForDialog(&helper, IDC_KEYWORD_EDIT));
-
-    ASSERT_TRUE(StartSetup());
-    ASSERT_TRUE(EndsWithBox(SETUP_RUNNING_TEXT, IconError, 1));
-    EXPECT_TRUE(FileExists(folder + QV_HELPER_EXE));
-    EXPECT_TRUE(RecordedVersionIs(kThisVersion));
-}
-
-TEST_F(SetupStart, SilentRunBesideAHelperOrAnotherSetupIsToBeTriedAgain)
-{
-    /* a Helper; the main program is one row of the silent boxes' table */
-    Program other;
-    ASSERT_TRUE(StartProgram(&other, BinFile(QV_HELPER_EXE), "C:\\Data\\memo.txt", NULL));
-    ASSERT_NE(nullptr, WaitForDialog(&other, IDC_KEYWORD_EDIT));
-    EXPECT_TRUE(RunsSilently("/S", SilentBusy));
-    EndProgram(&other);
-    /* another Setup */
-    ASSERT_TRUE(StartProgram(&other, media + QV_SETUP_EXE, "", media.c_str()));
-    ASSERT_NE(nullptr, WaitForDialog(&other, IDC_PRODUCT_TITLE));
-    EXPECT_TRUE(RunsSilently("/S", SilentBusy));
-    EXPECT_TRUE(NothingRecorded());
-    EXPECT_FALSE(FolderExists(kDefaultFolder));
-}
-
-TEST_F(SetupStart, SetupOfAnotherSessionHoldsTheMachinesMutex)
-{
-    /* Setup's lock where Windows offers no private namespace, as under
-       Wine, held here as by a deployment tool's run in session 0 */
-    HANDLE other = CreateMutexA(NULL, TRUE, SETUP_GLOBAL_MUTEX);
-    ASSERT_NE(nullptr, other);
-    ASSERT_TRUE(StartSetup());
-    EXPECT_TRUE(EndsWithBox(SETUP_RUNNING_TEXT, IconError, ExitBusy));
-    CloseHandle(other);
-    EXPECT_TRUE(NothingRecorded());
+    Program holder;
+    HANDLE mutex = NULL;
+    const struct Row {
+        const char *what;
+        std::function<bool()> start;
+    } rows[] = {
+        {"the main program", [&] { return StartStandIn(&holder) != 0; }},
+        {"a Helper",
+         [&] {
+             return StartProgram(&holder, folder + QV_HELPER_EXE, "C:\\Data\\memo.txt", NULL) &&
+                    WaitForDialog(&holder, IDC_KEYWORD_EDIT) != NULL;
+         }},
+        {"another Setup",
+         [&] {
+             return StartProgram(&holder, media + QV_SETUP_EXE, "", media.c_str()) &&
+                    WaitForDialog(&holder, IDC_PRODUCT_TITLE) != NULL;
+         }},
+        /* its lock where Windows offers no private namespace, as under
+           Wine, held as by a deployment tool's run in session 0 */
+        {"Setup of another session",
+         [&] { return (mutex = CreateMutexA(NULL, TRUE, SETUP_GLOBAL_MUTEX)) != NULL; }},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        ASSERT_TRUE(row.start());
+        ASSERT_TRUE(StartSetup());
+        HWND box = WaitForMessageBox(&setup);
+        EXPECT_TRUE(IsSetupBox(box, SETUP_RUNNING_TEXT, IconError));
+        EXPECT_EQ(nullptr, FindWizard());
+        PressButton(box, IDOK);
+        EXPECT_EQ((DWORD)ExitBusy, WaitForExit(&setup));
+        EXPECT_TRUE(RunsSilently("/S", SilentBusy));
+        /* nothing changed, and another Setup stays on its page */
+        EXPECT_TRUE(RecordedVersionIs(kThisVersion));
+        EXPECT_TRUE(FileExists(folder + QV_HELPER_EXE));
+        EXPECT_FALSE(FolderExists(kDefaultFolder));
+        EXPECT_TRUE(mutex != NULL || IsRunning(&holder));
+        EndProgram(&holder);
+    }
+    CloseHandle(mutex);
 }
 
 TEST_F(SetupStart, QuestionMarkListsTheSwitchesAndDoesNothingElse)
@@ -90,24 +79,6 @@ TEST_F(SetupStart, QuestionMarkListsTheSwitchesAndDoesNothingElse)
     ASSERT_TRUE(StartSetup(media, "/uninstall /D=C:\\Tools"));
     HWND wizard = WaitForWizard();
     ASSERT_NE(nullptr, wizard);
-    EXPECT_EQ(SETUP_INSTALL_WORD, ControlText(wizard, IDC_MODE_WORD));
-}
-
-TEST_F(SetupStart, RefusesASecondSetup)
-{
-    ASSERT_TRUE(OpenWizard());
-
-    Program second;
-    ASSERT_TRUE(StartProgram(&second, media + QV_SETUP_EXE, "", media.c_str()));
-    HWND box = WaitForMessageBox(&second);
-    ASSERT_NE(nullptr, box);
-    EXPECT_TRUE(IsSetupBox(box, SETUP_RUNNING_TEXT, IconError));
-    PressButton(box, IDOK);
-    EXPECT_EQ(1u, WaitForExit(&second));
-    EndProgram(&second);
-
-    /* the first one is untouched and still on its page */
-    EXPECT_TRUE(IsRunning(&setup));
     EXPECT_EQ(SETUP_INSTALL_WORD, ControlText(wizard, IDC_MODE_WORD));
 }
 
