@@ -2,9 +2,10 @@
  * The boxes of a run and its ends. Every box goes through SetupBox: shown
  * with the standard caption in the wizard's run, a log line alone in a
  * silent run, which answers it by its rule. Every end has one row in
- * ends.cpp's table: its exit code in an interactive run (the codes Setup
- * always had), in a silent run (Windows Installer's, which deployment
- * tools act on), and what the log says it means.
+ * RUN_ENDS, which makes both the enumeration and ends.cpp's table: its
+ * exit code in an interactive run (the codes Setup always had), in a
+ * silent run (Windows Installer's, which deployment tools act on),
+ * whether the fatal box comes first, and what the log says it means.
  */
 #ifndef QUORVANE_SETUP_ENDS_H
 #define QUORVANE_SETUP_ENDS_H
@@ -31,7 +32,7 @@ enum SilentExitCode {
 #define RUN_ENDS(END)                                                                      \
     /* done, cancelled, or nothing to do */                                                \
     END(RunDone, ExitDone, SilentDone, 0, "正常に終了しました")                            \
-    /* the product or another Setup runs, or a file is in use */                           \
+    /* the product or another Setup runs */                                                \
     END(RunBusy, ExitBusy, SilentBusy, 0, "Quorvane などが実行中のため、何も変更していません") \
     /* a failure whose own box was shown */                                                \
     END(RunFailed, ExitFailed, SilentFailed, 0, "エラーのため完了できませんでした")          \

@@ -1,14 +1,18 @@
 /*
- * The sequences of Setup (see sequence.h). The checks come first, each
- * where Setup acts: the programs of the install folder, the media, and
- * the folder, held open from its check to the end of the run. Then the
- * changes, each written down by the transaction as it is made: the new
- * files, the swap, the settings, the uninstall entry, and the records,
- * whose last write (the machine's record, or its deletion at an
- * uninstall) commits the run. A failure before it puts everything back,
- * and only then does its box say so.
+ * The sequences of Setup (see sequence.h), and the one routine that picks
+ * the sequence of the decided mode for the wizard and the silent run. The
+ * checks come first, each where Setup acts: the programs of the install
+ * folder, the media, and the folder, held open from its check to the end
+ * of the run. Then the changes, each written down by the transaction as
+ * it is made: the new files, the swap, the settings, the uninstall entry,
+ * and the records, whose last write (the machine's record, or its
+ * deletion at an uninstall) commits the run. A failure before it puts
+ * everything back, and only then does its box say so. What another
+ * program holds in a silent run is left to the next restart.
  */
 #include "sequence.h"
+
+#include <string.h>
 
 #include "ends.h"
 #include "files.h"
@@ -27,8 +31,6 @@
 #include "transaction.h"
 #include "../common/ansi.h"
 #include "../common/text.h"
-
-#include <string.h>
 
 /* every failure of a sequence ends here, or in a box routine that does
    the same: what the run changed put back, then the box that says so

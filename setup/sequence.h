@@ -3,8 +3,8 @@
  * run alike: what is decided, then the checks (running programs, media,
  * folder), then the changes, then commit or undo, then one end. Each
  * returns how it ended (ends.h) after its box; the caller ends the run
- * (RunDone and RunRefused leave that to it: the wizard completes or keeps
- * its folder page). owner owns every box, NULL in a silent run.
+ * (RunDone, RunRestart and RunRefused leave that to it: the wizard
+ * completes or keeps its folder page). owner owns every box, NULL in a silent run.
  */
 #ifndef QUORVANE_SETUP_SEQUENCE_H
 #define QUORVANE_SETUP_SEQUENCE_H

@@ -12,11 +12,12 @@
  *   newer          nothing (1638)         nothing (1638)
  *
  * The exit code says how it ended (ends.h): 0 done or nothing to do;
- * 1618 the product or another Setup runs, or a file is in use (no one
- * waits for Retry): nothing changed, try again later; 1603 any failure
- * (an unreadable record, a refused folder, damaged media, a failed copy
- * or write); 1638 a newer version is installed; 1639 a command line that
- * is not understood.
+ * 3010 done, with a file another program holds replaced or deleted at
+ * the next restart (no one waits for Retry); 1618 the product or another
+ * Setup runs: nothing changed, try again later; 1603 any failure (an
+ * unreadable record, a refused folder, damaged media, a failed copy or
+ * write); 1622 the log cannot be written; 1638 a newer version is
+ * installed; 1639 a command line that is not understood.
  */
 #include "silent.h"
 
