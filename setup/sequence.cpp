@@ -234,6 +234,19 @@ static int PrepareRows(HWND owner, FileColumn operation, int *changed)
     return RunDone;
 }
 
+/* what a killed run left recovered, then the operation's new files made
+   and every target that takes part replaceable, the changing rows
+   counted in *changed; RunDone, or the end (after its box where it has
+   one) */
+static int PrepareSwap(HWND owner, FileColumn operation, int *changed)
+{
+    int removing = operation == UninstallFiles;
+    if (!Recover(!removing) || !BeginChanges(removing ? JournalRemove : JournalChange))
+        return Abandon(RunFatal, owner, NULL, 0);
+    int end = PrepareRows(owner, operation, changed);
+    return end == RunDone ? WaitUntilReplaceable(owner) : end;
+}
+
 /* the files of an install, update or repair swapped in, then the
    settings, the entry and the records; the entry comes before the
    records, whose last write commits the run, so that a run that ends
@@ -241,11 +254,7 @@ static int PrepareRows(HWND owner, FileColumn operation, int *changed)
 static int ChangeFiles(HWND owner, FileColumn operation, const char *doneText)
 {
     int changed = 0;
-    if (!Recover(1) || !BeginChanges(JournalChange))
-        return Abandon(RunFatal, owner, NULL, 0);
-    int end = PrepareRows(owner, operation, &changed);
-    if (end == RunDone)
-        end = WaitUntilReplaceable(owner);
+    int end = PrepareSwap(owner, operation, &changed);
     if (end == RunRefused)
         end = RunFatal;
     if (end == RunDone && !(SwapTargets() && SeedSettings() && RegisterUninstallEntry() &&
@@ -309,11 +318,7 @@ int RepairSequence(HWND owner)
 static int RemoveFiles(HWND owner)
 {
     int changed = 0;
-    if (!Recover(0) || !BeginChanges(JournalRemove))
-        return Abandon(RunFatal, owner, NULL, 0);
-    int end = PrepareRows(owner, UninstallFiles, &changed);
-    if (end == RunDone)
-        end = WaitUntilReplaceable(owner);
+    int end = PrepareSwap(owner, UninstallFiles, &changed);
     if (end == RunDone && SwapTargets())
         return RunDone;
     if (end != RunDone && end != RunRefused)
