@@ -11,9 +11,9 @@
 
 #include <string.h>
 
+#include "change.h"
 #include "log.h"
 #include "texts.h"
-#include "change.h"
 #include "../common/text.h"
 
 #define PENDING_KEY "System\\CurrentControlSet\\Control\\Session Manager"

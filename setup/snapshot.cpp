@@ -7,9 +7,9 @@
 
 #include <string.h>
 
+#include "change.h"
 #include "log.h"
 #include "texts.h"
-#include "transaction.h"
 
 /* the registry keys remembered, in the order of their first change, and
    their values one after another in KeyValues: the name with its NUL,
